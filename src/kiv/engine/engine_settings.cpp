@@ -55,8 +55,8 @@ EngineSettings::EngineSettings(uint32_t processorCount)
       geolocationConnectTimeout(5),
       geolocationTimeout(10),
       geolocationRetries(1),
-      analyticsTransfersUrl("http://events.kemba.example/analytics/transfers"),
-      analyticsEventsUrl("http://events.kemba.example/analytics/events"),
+      analyticsTransfersUrl("http://transfers.analytics.kemba.example"),
+      analyticsEventsUrl("http://events.analytics.kemba.example"),
       maxManifestBytes(256ull << 20) {}
 
 }  // namespace kiv
