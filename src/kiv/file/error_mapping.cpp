@@ -10,10 +10,16 @@ namespace kiv::file {
 
 void ThrowForErrorCode(const std::error_code& code, const std::string& detail) {
   if (!code) return;
-  const std::error_condition condition = code.default_error_condition();
   const std::string text = detail.empty() ? code.message() : detail + ": " + code.message();
-  if (condition.category() != std::generic_category()) throw UnknownException(text);
-  switch (condition.value()) {
+  // System codes are errno values here; the standard library's portable condition does not
+  // know every one of them (EDQUOT), so they are taken as they are.
+  int error = code.value();
+  if (code.category() != std::system_category() && code.category() != std::generic_category()) {
+    const std::error_condition condition = code.default_error_condition();
+    if (condition.category() != std::generic_category()) throw UnknownException(text);
+    error = condition.value();
+  }
+  switch (error) {
     case EPERM:
     case EACCES:
     case EROFS:

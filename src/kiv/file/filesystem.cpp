@@ -44,9 +44,8 @@ void Check(Filesystem& filesystem, const std::error_code& ec, const char* operat
 }
 
 // A name is pruned only while it stays inside its folder.
-bool StaysInside(const fs::path& name) {
-  if (name.has_root_path()) return false;
-  for (const auto& part : name) {
+bool StaysInside(const fs::path& relativeName) {
+  for (const auto& part : relativeName) {
     if (part == "..") return false;
   }
   return true;
@@ -65,8 +64,9 @@ Filesystem::Path Filesystem::Join(const Path& folder, const Path& name) {
 bool Filesystem::RemoveAndPrune(const Path& folder, const Path& name, bool useOperationContext) {
   const bool result = RemoveIn(folder, name, false, useOperationContext);
   try {
-    if (!StaysInside(name)) return result;
-    for (Path rel = name.parent_path(); !rel.empty() && rel != "."; rel = rel.parent_path()) {
+    const Path relativeName = name.relative_path();
+    if (!StaysInside(relativeName)) return result;
+    for (Path rel = relativeName.parent_path(); !rel.empty() && rel != "."; rel = rel.parent_path()) {
       const Path directory = Join(folder, rel);
       if (!IsEmptyDirectory(directory, false)) break;
       if (!Remove(directory, false, useOperationContext)) break;

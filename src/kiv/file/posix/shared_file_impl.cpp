@@ -46,6 +46,7 @@ SharedFileImpl::SharedFileImpl(std::string path, OpenMode mode,
   } while (fd_ < 0 && errno == EINTR);
   if (fd_ < 0) {
     const int error = errno;
+    if (error == EISDIR) throw BadPathException(Describe("open") + ": not a regular file");
     ThrowForErrno(error, Describe("open"));
     throw UnknownException(Describe("open"));
   }
