@@ -1,6 +1,7 @@
 #include "kiv/http/bounded_data_writer.h"
 
 #include <new>
+#include <string>
 
 #include "kiv/file/bounded_data.h"
 #include "kiv/file/exceptions.h"
@@ -26,7 +27,11 @@ RequestResult BoundedDataWriter::Write(const void* data, uint64_t size) {
   try {
     const uint32_t taken = data_->Write(data, static_cast<uint32_t>(size));
     if (taken > size) return RequestResult(State::WriteFailed, 0);
-    return RequestResult(taken == size ? State::Success : State::WriteFailed, taken);
+    if (taken == size) return RequestResult(State::Success, taken);
+    RequestResult result(State::WriteFailed, taken);
+    result.errorDetails = "BoundedDataWriter: took " + std::to_string(taken) + " of " +
+                          std::to_string(size) + " bytes";
+    return result;
   } catch (const kiv::file::OutOfBoundsException& e) {
     return Failed(State::DataMismatch, e.what());
   } catch (const std::bad_alloc& e) {

@@ -140,7 +140,10 @@ void CurlRequest::Configure() {
     headers = curl_slist_append(headers, ("Content-Type: " + p.contentType).c_str());
   }
   if (p.HasRange()) {
-    const std::string range = std::to_string(p.rangeLower) + "-" + std::to_string(p.rangeUpper);
+    // A negative upper bound is open-ended ("5-": from byte 5 to the end). Sent as "5--1" it
+    // would be a malformed header that servers ignore, answering with the whole body.
+    std::string range = std::to_string(p.rangeLower) + "-";
+    if (p.rangeUpper >= 0) range += std::to_string(p.rangeUpper);
     curl_easy_setopt(easy, CURLOPT_RANGE, range.c_str());  // libcurl copies option strings
   } else if (!p.acceptEncoding.empty()) {
     curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, p.acceptEncoding.c_str());
@@ -174,6 +177,7 @@ RequestResult CurlRequest::Perform() {
     performing_ = true;
     result_.state = State::Running;
   }
+  bodyStarted_ = false;
 
   CURL* easy = Easy(easy_);
   CURLM* multi = Multi(multi_);
@@ -267,6 +271,21 @@ size_t CurlRequest::OnBody(char* data, size_t size, size_t count, void* self) {
   const uint64_t offered = static_cast<uint64_t>(size) * count;
   // Returning 0 ends the transfer with libcurl's write error; the state set by Cancel stays.
   if (!request->IsRunning()) return 0;
+  if (!request->bodyStarted_) {
+    request->bodyStarted_ = true;
+    // A server that ignores a range starting past byte 0 answers 200 with the body from its
+    // first byte: those bytes belong elsewhere and must not reach the writer as the range.
+    long code = 0;
+    curl_easy_getinfo(Easy(request->easy_), CURLINFO_RESPONSE_CODE, &code);
+    if (request->params_->HasRange() && request->params_->rangeLower > 0 && code == 200) {
+      std::lock_guard lock(request->mutex_);
+      if (request->result_.state == State::Running) {
+        request->result_.state = State::DataMismatch;
+        request->result_.errorDetails = "range not honoured (HTTP 200)";
+      }
+      return 0;
+    }
+  }
   WriteCallback* writer = request->params_->writer;
   RequestResult written = writer != nullptr ? writer->Write(data, offered)
                                             : RequestResult(State::WriteFailed, 0);
@@ -292,7 +311,7 @@ size_t CurlRequest::OnBody(char* data, size_t size, size_t count, void* self) {
 }
 
 int CurlRequest::OnProgress(void* self, int64_t, int64_t, int64_t, int64_t) {
-  return static_cast<CurlRequest*>(self)->IsRunning() ? 0 : 1;
+  return static_cast<CurlRequest*>(self)->IsRunning() ? 0 : 42;
 }
 
 }  // namespace kiv::http

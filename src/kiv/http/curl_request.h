@@ -39,6 +39,8 @@ class CurlRequest : public Request {
   // Set while libcurl uses the parameters, even after Cancel has changed the state, so that
   // Reset cannot replace them under libcurl.
   bool performing_ = false;
+  // Touched only by the performing thread.
+  bool bodyStarted_ = false;
 };
 
 // The State of a finished transfer from libcurl's code and the HTTP response code.

@@ -68,7 +68,8 @@ struct RequestParams {
   std::string contentType = "application/x-www-form-urlencoded";
   // Only used when no byte range is set.
   std::string acceptEncoding;
-  // Inclusive byte range; 0 and kNoRangeUpper mean the whole body (no Range header).
+  // Inclusive byte range; 0 and kNoRangeUpper mean the whole body (no Range header). Any
+  // other pair is sent as a Range; a negative upper bound reads to the end of the body.
   int64_t rangeLower = 0;
   int64_t rangeUpper = kNoRangeUpper;
   int32_t connectTimeout = 5;  // seconds
