@@ -230,6 +230,10 @@ std::string TestNodeServer::Url(std::string_view path) const {
 
 void TestNodeServer::SetFault(const std::string& path, const Fault& fault, int times) {
   std::lock_guard lock(mutex_);
+  if (times == 0) {
+    pathFaults_.erase(path);
+    return;
+  }
   pathFaults_[path] = PathFault{fault, times};
 }
 

@@ -30,6 +30,7 @@ class AutomaticProxy : public Proxy {
   std::string ProxyForUrl(const std::string& url) override;
 
   bool HasFactory() const { return factory_ != nullptr; }
+  const ProxyTimeouts& GetTimeouts() const { return timeouts_; }
   bool DetectionFailed() const { return detectionFailed_.load(); }
   // The proxy choice over libproxy's answers ("direct://", "http://host:port", ...): the
   // first answer that is direct or an http proxy decides; others (socks, ...) are skipped.

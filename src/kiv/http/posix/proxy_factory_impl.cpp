@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "kiv/engine/engine_settings.h"
 #include "kiv/http/posix/manual_proxy.h"
 
 namespace kiv::http::posix {
@@ -19,6 +20,10 @@ std::string Trim(const std::string& text) {
 
 ProxyFactoryImpl::ProxyFactoryImpl(const ProxyTimeouts& timeouts)
     : ProxyFactoryImpl(timeouts, [](const char* name) { return std::getenv(name); }) {}
+
+ProxyFactoryImpl::ProxyFactoryImpl(const kiv::EngineSettings& settings)
+    : ProxyFactoryImpl(ProxyTimeouts{settings.proxyResolveTimeout, settings.proxyConnectTimeout,
+                                     settings.proxySendTimeout, settings.proxyReceiveTimeout}) {}
 
 ProxyFactoryImpl::ProxyFactoryImpl(const ProxyTimeouts& timeouts, Environment environment)
     : timeouts_(timeouts), environment_(std::move(environment)) {}

@@ -7,6 +7,10 @@
 #include "kiv/http/posix/automatic_proxy.h"
 #include "kiv/http/proxy_factory.h"
 
+namespace kiv {
+struct EngineSettings;
+}
+
 namespace kiv::http::posix {
 
 class ProxyFactoryImpl : public ProxyFactory {
@@ -16,6 +20,9 @@ class ProxyFactoryImpl : public ProxyFactory {
 
   // Reads the process environment.
   explicit ProxyFactoryImpl(const ProxyTimeouts& timeouts);
+  // The same with the four time-outs from the settings' proxyResolveTimeout,
+  // proxyConnectTimeout, proxySendTimeout and proxyReceiveTimeout.
+  explicit ProxyFactoryImpl(const kiv::EngineSettings& settings);
   // Reads the given environment instead (tests, embedding).
   ProxyFactoryImpl(const ProxyTimeouts& timeouts, Environment environment);
 
