@@ -343,9 +343,12 @@ TEST_F(CurlRequestTest, TheGivenProxyIsTheOnlyOne) {
   ::unsetenv("http_proxy");
   EXPECT_EQ(directResult.state, State::Success) << directResult.errorDetails;
 
+  // Nor may the environment's bypass list send a proxied request direct.
   Sink sink;
+  ::setenv("no_proxy", "127.0.0.1", 1);
   CurlRequest proxied(RequestParams(server_.Url("/small.txt"), &sink.writer), proxy.Host());
   const RequestResult result = proxied.Perform();
+  ::unsetenv("no_proxy");
   EXPECT_EQ(result.state, State::Success) << result.errorDetails;
   EXPECT_EQ(sink.Text(), "hello");
   const auto seen = proxy.Requests();

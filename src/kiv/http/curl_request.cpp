@@ -166,6 +166,9 @@ void CurlRequest::Configure() {
   // Always set: the empty string means "direct" and keeps libcurl from reading proxy
   // environment variables on its own, so the engine's proxy decision is the only one.
   curl_easy_setopt(easy, CURLOPT_PROXY, proxy_.c_str());
+  // Likewise libcurl would read no_proxy from the environment when this is not set, and send
+  // a request direct that the engine chose to send through the proxy.
+  curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
   if (headers != nullptr) curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
   headers_ = headers;
 }
