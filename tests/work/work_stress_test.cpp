@@ -198,19 +198,24 @@ class TreeBuilder {
 
 class WorkStressTest : public ::testing::Test {
  protected:
-  // Starts the tree and runs `storm` on another thread until the root has completed.
-  void Run(const std::shared_ptr<Work>& root, std::function<void(StandardWorkflow&)> storm) {
+  // Starts the tree and runs each storm in a loop on a thread of its own until the root has
+  // completed.
+  using Storm = std::function<void(StandardWorkflow&)>;
+  void Run(const std::shared_ptr<Work>& root, std::vector<Storm> storms) {
     root->AddCompleteCallback(&recorder_);
     workflow_ = StandardWorkflow::Create(root, &pool_, 6);
     workflow_->AddRetryableErrorCallback(&retryPending_);
     ASSERT_TRUE(workflow_->Start());
     std::atomic<bool> done{false};
-    std::thread stormer([&] {
-      while (!done.load() && storm) storm(*workflow_);
-    });
+    std::vector<std::thread> stormers;
+    for (auto& storm : storms) {
+      stormers.emplace_back([&, storm] {
+        while (!done.load()) storm(*workflow_);
+      });
+    }
     const bool completed = recorder_.WaitForCompletions(1, std::chrono::seconds(120));
     done = true;
-    stormer.join();
+    for (auto& stormer : stormers) stormer.join();
     ASSERT_TRUE(completed) << "state " << static_cast<int>(workflow_->GetState());
     ASSERT_TRUE(WaitUntil([&] { return workflow_->GetRunningCount() == 0; }));
     EXPECT_EQ(workflow_->GetState(), WorkflowState::Complete);
@@ -226,7 +231,7 @@ class WorkStressTest : public ::testing::Test {
 
 TEST_F(WorkStressTest, LargeTreeCompletesOnce) {
   TreeBuilder builder;
-  Run(builder.Build(16, 40), nullptr);
+  Run(builder.Build(16, 40), {});
   // 16 files of 1 + 40 * 2 leaves, 40 + 10 + 1 + 10 + 1 more.
   EXPECT_EQ(builder.Leaves().size(), 16u * 81u + 62u);
   builder.ExpectEveryLeafDone();
@@ -237,13 +242,13 @@ TEST_F(WorkStressTest, PauseResumeStormLosesNothing) {
   builder.plan = [](int) { return Plan{100, 0, 0}; };
   std::mt19937 random(7);
   std::atomic<int> pauses{0};
-  Run(builder.Build(8, 30), [&](StandardWorkflow& workflow) {
-    if (workflow.Pause()) pauses.fetch_add(1);
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
-    workflow.Resume();
-    // Long enough running phases that the tree makes progress between pauses.
-    std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 1500));
-  });
+  Run(builder.Build(8, 30), {[&](StandardWorkflow& workflow) {
+        if (workflow.Pause()) pauses.fetch_add(1);
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
+        workflow.Resume();
+        // Long enough running phases that the tree makes progress between pauses.
+        std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 1500));
+      }});
   EXPECT_GT(pauses.load(), 0);
   builder.ExpectEveryLeafDone();
 }
@@ -254,25 +259,20 @@ TEST_F(WorkStressTest, RetryStormWithPausesLosesNothing) {
   // sequence) and every 11th fails twice (gives up into the workflow's retry-pending state).
   builder.plan = [](int i) { return Plan{50, i % 7 == 3 ? 1 : 0, 0}; };
   builder.chunkFailures = [](int i) { return i % 11 == 4 ? 2 : (i % 5 == 2 ? 1 : 0); };
-  std::mt19937 random(11);
+  std::mt19937 retryRandom(11);
+  std::mt19937 pauseRandom(13);
   std::atomic<int> retries{0};
-  std::thread retrier;
-  std::atomic<bool> stop{false};
-  retrier = std::thread([&] {
-    while (!stop.load()) {
-      if (workflow_ && workflow_->Retry()) retries.fetch_add(1);
-      std::this_thread::sleep_for(std::chrono::microseconds(random() % 200));
-    }
-  });
-  std::mt19937 stormRandom(13);
-  Run(builder.Build(8, 30), [&](StandardWorkflow& workflow) {
-    workflow.Pause();
-    std::this_thread::sleep_for(std::chrono::microseconds(stormRandom() % 200));
-    workflow.Resume();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1 + stormRandom() % 3));
-  });
-  stop = true;
-  retrier.join();
+  Run(builder.Build(8, 30),
+      {[&](StandardWorkflow& workflow) {
+         if (workflow.Retry()) retries.fetch_add(1);
+         std::this_thread::sleep_for(std::chrono::microseconds(retryRandom() % 200));
+       },
+       [&](StandardWorkflow& workflow) {
+         workflow.Pause();
+         std::this_thread::sleep_for(std::chrono::microseconds(pauseRandom() % 200));
+         workflow.Resume();
+         std::this_thread::sleep_for(std::chrono::milliseconds(1 + pauseRandom() % 3));
+       }});
   EXPECT_GT(retryPending_.Count(), 0u);
   EXPECT_GT(retries.load(), 0);
   builder.ExpectEveryLeafDone();

@@ -43,7 +43,6 @@ void ConditionalWork::OnWorkflowSet(const std::shared_ptr<WorkCompleteCallback>&
 }
 
 void ConditionalWork::QueueAvailableWork(const std::shared_ptr<Workflow>& workflow) {
-  std::lock_guard guard(Mutex());
   if (!condition_ || !onSuccess_ || !onFailure_) {
     throw std::logic_error("ConditionalWork::QueueAvailableWork called with incomplete children");
   }

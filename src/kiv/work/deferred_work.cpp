@@ -39,7 +39,6 @@ void DeferredWork::OnWorkflowSet(const std::shared_ptr<WorkCompleteCallback>& wo
 }
 
 void DeferredWork::QueueAvailableWork(const std::shared_ptr<Workflow>& workflow) {
-  std::lock_guard guard(Mutex());
   Assign(nullptr);
   QueueChild(GetChild(), workflow, 0);
 }

@@ -32,7 +32,8 @@ void LazyParallelWork::OnWorkflowSet(const std::shared_ptr<WorkCompleteCallback>
 }
 
 void LazyParallelWork::QueueAvailableWork(const std::shared_ptr<Workflow>& workflow) {
-  std::lock_guard guard(Mutex());
+  // No lock (see SequentialWork::QueueAvailableWork): the batch is produced before any of it is
+  // queued, so no report can meet the production.
   const uint32_t first = produced_;
   std::vector<std::shared_ptr<Work>> batch;
   while (produced_ < capacity_) {

@@ -49,8 +49,13 @@ void ParallelWork::OnWorkflowSet(const std::shared_ptr<WorkCompleteCallback>& wo
 }
 
 void ParallelWork::QueueAvailableWork(const std::shared_ptr<Workflow>& workflow) {
-  std::lock_guard guard(Mutex());
-  if (children_.empty()) AddChild(std::make_shared<NoOpWork>());
+  // No lock: see SequentialWork::QueueAvailableWork. Reports of children queued here touch only
+  // pending, never the list walked below.
+  if (children_.empty()) {
+    children_.push_back(std::make_shared<NoOpWork>());
+    pending_.insert(children_.back().get());
+    AttachChild(children_.back());
+  }
   for (size_t i = 0; i < children_.size(); ++i) {
     QueueChild(children_[i], workflow, static_cast<uint32_t>(i));
   }

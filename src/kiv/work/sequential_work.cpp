@@ -38,8 +38,13 @@ void SequentialWork::OnWorkflowSet(const std::shared_ptr<WorkCompleteCallback>& 
 }
 
 void SequentialWork::QueueAvailableWork(const std::shared_ptr<Workflow>& workflow) {
-  std::lock_guard guard(Mutex());
-  if (children_.empty()) AddChild(std::make_shared<NoOpWork>());
+  // No lock here: the workflow queues the root under its own lock, and taking a composite lock
+  // inside it would invert the order (composite, then workflow) of every child report. Nothing
+  // of this work runs before its first child is queued.
+  if (children_.empty()) {
+    children_.push_back(std::make_shared<NoOpWork>());
+    AttachChild(children_.back());
+  }
   index_ = 0;
   QueueChild(children_.front(), workflow, 0);
 }
