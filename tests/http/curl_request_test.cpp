@@ -34,11 +34,7 @@ class CurlRequestTest : public ::testing::Test {
 
   RequestParams Params(const std::string& path) { return RequestParams(server_.Url(path), &sink_.writer); }
 
-  // Waits (bounded) until the server has seen n requests.
-  bool WaitForRequests(size_t n) {
-    for (int i = 0; i < 1000 && server_.RequestCount() < n; ++i) std::this_thread::sleep_for(5ms);
-    return server_.RequestCount() >= n;
-  }
+  bool WaitForRequests(size_t n) { return server_.WaitForRequests(n, 10s); }
 
   TestNodeServer server_;
   Sink sink_;

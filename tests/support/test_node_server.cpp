@@ -174,7 +174,7 @@ TestNodeServer::~TestNodeServer() { Stop(); }
 
 void TestNodeServer::AddFile(const std::string& path, std::string bytes) {
   std::lock_guard lock(mutex_);
-  files_[path] = std::move(bytes);
+  files_[path] = std::make_shared<const std::string>(std::move(bytes));
 }
 
 void TestNodeServer::Start() {
@@ -263,6 +263,11 @@ size_t TestNodeServer::RequestCount() const {
   return requests_.size();
 }
 
+bool TestNodeServer::WaitForRequests(size_t n, std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  return arrived_.wait_for(lock, timeout, [&] { return requests_.size() >= n; });
+}
+
 size_t TestNodeServer::ConnectionCount() const {
   std::lock_guard lock(mutex_);
   return connectionCount_;
@@ -300,30 +305,42 @@ Fault TestNodeServer::TakeFault(const std::string& path, size_t number) {
   return fault;
 }
 
-std::optional<std::string> TestNodeServer::ReadFile(const std::string& path, uint64_t* size,
-                                                    uint64_t first, uint64_t length) const {
+struct TestNodeServer::FileSource {
+  std::shared_ptr<const std::string> memory;
+  std::ifstream disk;
+  uint64_t size = 0;
+
+  bool Read(uint64_t offset, uint64_t n, std::string* out) {
+    if (memory) {
+      *out = memory->substr(offset, n);
+      return out->size() == n;
+    }
+    out->resize(n);
+    disk.seekg(static_cast<std::streamoff>(offset));
+    disk.read(out->data(), static_cast<std::streamsize>(n));
+    return static_cast<bool>(disk);
+  }
+};
+
+std::unique_ptr<TestNodeServer::FileSource> TestNodeServer::OpenFile(const std::string& path) const {
+  auto source = std::make_unique<FileSource>();
   {
     std::lock_guard lock(mutex_);
     if (auto it = files_.find(path); it != files_.end()) {
-      *size = it->second.size();
-      if (first >= it->second.size()) return std::string();
-      return it->second.substr(first, length);
+      source->memory = it->second;
+      source->size = it->second->size();
+      return source;
     }
   }
-  if (root_.empty() || !SafePath(path)) return std::nullopt;
+  if (root_.empty() || !SafePath(path)) return nullptr;
   const std::filesystem::path file = root_ / path.substr(1);
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-  *size = std::filesystem::file_size(file, ec);
-  if (ec) return std::nullopt;
-  if (first >= *size) return std::string();
-  length = std::min(length, *size - first);
-  std::ifstream in(file, std::ios::binary);
-  std::string bytes(length, '\0');
-  in.seekg(static_cast<std::streamoff>(first));
-  in.read(bytes.data(), static_cast<std::streamsize>(length));
-  if (!in) return std::nullopt;
-  return bytes;
+  if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
+  source->size = std::filesystem::file_size(file, ec);
+  if (ec) return nullptr;
+  source->disk.open(file, std::ios::binary);
+  if (!source->disk) return nullptr;
+  return source;
 }
 
 void TestNodeServer::AcceptLoop() {
@@ -379,14 +396,15 @@ void TestNodeServer::Serve(std::shared_ptr<Connection> connection) {
                                                                                      : Outcome::kClose;
     }
 
-    uint64_t size = 0;
-    if (!ReadFile(record.path, &size, 0, 0)) {
+    std::unique_ptr<FileSource> source = OpenFile(record.path);
+    if (!source) {
       if (record.method == "POST") return send(head(200, 0, keepAlive, "")) ? done : Outcome::kClose;
       const std::string body = "not found\n";
       return send(head(404, body.size(), keepAlive, "Content-Type: text/plain\r\n") + body)
                  ? done
                  : Outcome::kClose;
     }
+    const uint64_t size = source->size;
     ByteRange range;
     if (!record.range.empty() && !fault.ignoreRange && record.method != "POST") {
       range = ParseRange(record.range, size);
@@ -398,11 +416,6 @@ void TestNodeServer::Serve(std::shared_ptr<Connection> connection) {
     }
     const uint64_t first = range.kind == ByteRange::kRange ? range.first : 0;
     const uint64_t length = range.kind == ByteRange::kRange ? range.last - range.first + 1 : size;
-    std::optional<std::string> body = ReadFile(record.path, &size, first, length);
-    if (!body || body->size() != length) return Outcome::kClose;
-    if (fault.corruptAt >= 0 && static_cast<uint64_t>(fault.corruptAt) < body->size()) {
-      (*body)[fault.corruptAt] = static_cast<char>(~(*body)[fault.corruptAt]);
-    }
     std::string extra = "Content-Type: application/octet-stream\r\nAccept-Ranges: bytes\r\n";
     int status = 200;
     if (range.kind == ByteRange::kRange) {
@@ -424,6 +437,7 @@ void TestNodeServer::Serve(std::shared_ptr<Connection> connection) {
         fault.bytesPerSecond > 0 ? std::max<uint64_t>(1, fault.bytesPerSecond / 20) : kSlice;
     uint64_t sent = 0;
     bool stalled = false;
+    std::string sliceBytes;
     while (true) {
       if (sent == resetAt) return Outcome::kReset;
       if (sent == stallAt && !stalled) {
@@ -434,7 +448,13 @@ void TestNodeServer::Serve(std::shared_ptr<Connection> connection) {
       uint64_t n = std::min(slice, length - sent);
       if (resetAt != UINT64_MAX) n = std::min(n, resetAt - sent);
       if (!stalled && stallAt != UINT64_MAX && sent < stallAt) n = std::min(n, stallAt - sent);
-      if (!send(std::string_view(body->data() + sent, n))) return Outcome::kClose;
+      if (!source->Read(first + sent, n, &sliceBytes)) return Outcome::kClose;
+      if (fault.corruptAt >= 0 && static_cast<uint64_t>(fault.corruptAt) >= sent &&
+          static_cast<uint64_t>(fault.corruptAt) < sent + n) {
+        char& byte = sliceBytes[fault.corruptAt - sent];
+        byte = static_cast<char>(~byte);
+      }
+      if (!send(sliceBytes)) return Outcome::kClose;
       sent += n;
       if (fault.bytesPerSecond > 0 &&
           !Pause(std::chrono::milliseconds(n * 1000 / fault.bytesPerSecond))) {
@@ -514,6 +534,7 @@ void TestNodeServer::Serve(std::shared_ptr<Connection> connection) {
       requests_.push_back(record);
       proxy = proxy_;
     }
+    arrived_.notify_all();
     const bool absolute = record.target.rfind("http://", 0) == 0;
     if (proxy && absolute) {
       outcome = forward(std::move(request));

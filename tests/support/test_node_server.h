@@ -10,7 +10,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -94,6 +93,8 @@ class TestNodeServer {
 
   std::vector<RecordedRequest> Requests() const;
   size_t RequestCount() const;
+  // Waits until at least n requests have arrived; false when the time-out passed first.
+  bool WaitForRequests(size_t n, std::chrono::milliseconds timeout) const;
   size_t ConnectionCount() const;
   void ClearRequests();
 
@@ -107,8 +108,9 @@ class TestNodeServer {
   void AcceptLoop();
   void Serve(std::shared_ptr<Connection> connection);
   Fault TakeFault(const std::string& path, size_t number);
-  std::optional<std::string> ReadFile(const std::string& path, uint64_t* size, uint64_t first,
-                                      uint64_t length) const;
+  struct FileSource;
+  // The file at a request path, or none; read slice by slice while the body is sent.
+  std::unique_ptr<FileSource> OpenFile(const std::string& path) const;
   bool Pause(std::chrono::milliseconds duration);
   void Register(int fd);
   void Unregister(int fd);
@@ -119,10 +121,11 @@ class TestNodeServer {
 
   mutable std::mutex mutex_;
   std::condition_variable stopped_;
+  mutable std::condition_variable arrived_;
   bool running_ = false;
   bool stopping_ = false;
   bool proxy_ = false;
-  std::map<std::string, std::string> files_;
+  std::map<std::string, std::shared_ptr<const std::string>> files_;
   std::map<std::string, PathFault> pathFaults_;
   std::map<size_t, Fault> numberFaults_;
   std::vector<RecordedRequest> requests_;
