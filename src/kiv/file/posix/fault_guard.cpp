@@ -63,9 +63,10 @@ void InstallHandler() {
 
 }  // namespace
 
-FaultGuard::FaultGuard(void* begin, size_t length)
+FaultGuard::FaultGuard(void* begin, size_t length, std::atomic<bool>* damaged)
     : begin_(reinterpret_cast<uintptr_t>(begin)),
       end_(reinterpret_cast<uintptr_t>(begin) + length),
+      damaged_(damaged),
       outer_(t_innermost) {
   InstallHandler();
   // Published last, after the fields the handler reads.
@@ -89,6 +90,8 @@ bool FaultGuard::Absorb(uintptr_t address) {
   for (FaultGuard* guard = t_innermost; guard != nullptr; guard = guard->outer_) {
     if (address < guard->begin_ || address >= guard->end_) continue;
     const uintptr_t page = address & ~(g_pageSize - 1);
+    // Before the page is replaced: whoever writes to the replacement must find the flag set.
+    if (guard->damaged_ != nullptr) guard->damaged_->store(true, std::memory_order_seq_cst);
     // The raw system call: async-signal-safe, and out of reach of sanitizer interceptors.
     const long mapped = syscall(SYS_mmap, page, g_pageSize, PROT_READ | PROT_WRITE,
                                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);

@@ -11,8 +11,10 @@ namespace kiv::file::posix {
 
 class FaultGuard {
  public:
-  // Guards [begin, begin + length) on this thread until destruction. Guards nest.
-  FaultGuard(void* begin, size_t length);
+  // Guards [begin, begin + length) on this thread until destruction. Guards nest. damaged, if
+  // given, is set before a lost page is replaced, so that every other user of the same mapping
+  // can tell that it no longer reaches the file.
+  FaultGuard(void* begin, size_t length, std::atomic<bool>* damaged = nullptr);
   ~FaultGuard();
   FaultGuard(const FaultGuard&) = delete;
   FaultGuard& operator=(const FaultGuard&) = delete;
@@ -28,6 +30,7 @@ class FaultGuard {
   const uintptr_t begin_;
   const uintptr_t end_;
   std::atomic<bool> faulted_{false};
+  std::atomic<bool>* const damaged_;
   FaultGuard* const outer_;
 };
 

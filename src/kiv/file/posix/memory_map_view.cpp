@@ -14,6 +14,7 @@
 #include "kiv/file/exceptions.h"
 #include "kiv/file/operation_context.h"
 #include "kiv/file/posix/fault_guard.h"
+#include "kiv/file/posix/mapped_region.h"
 
 namespace kiv::file::posix {
 namespace {
@@ -34,29 +35,27 @@ std::string Range(uint64_t first, uint64_t last) {
 
 }  // namespace
 
-MemoryMapView::MemoryMapView(int fd, std::shared_ptr<OperationContext> context, uint64_t first,
+MemoryMapView::MemoryMapView(std::shared_ptr<MappedRegion> region,
+                             std::shared_ptr<OperationContext> context, uint64_t first,
                              uint64_t last)
-    : MemoryMappedData(first, last), context_(std::move(context)) {
+    : MemoryMappedData(first, last), region_(std::move(region)), context_(std::move(context)) {
   CheckRange(first, last);
   CheckSpan(first, last);
+  if (!region_ || last >= region_->Length()) {
+    throw InvalidMapException("MemoryMapView " + Range(first, last) + ": beyond the mapping");
+  }
   delta_ = static_cast<uint32_t>(first % PageSize());
   mappedLength_ = static_cast<size_t>(last - first + 1) + delta_;
-  void* base = mmap(nullptr, mappedLength_, PROT_READ | PROT_WRITE, MAP_SHARED, fd,
-                    static_cast<off_t>(first - delta_));
-  if (base == MAP_FAILED) {
-    const int error = errno;
-    ThrowForErrno(error, "MemoryMapView mmap " + Range(first, last));
-    throw InvalidMapException("MemoryMapView mmap " + Range(first, last));
-  }
-  base_ = static_cast<uint8_t*>(base);
+  base_ = region_->Base() + (first - delta_);
 }
 
 MemoryMapView::~MemoryMapView() {
   try {
     OptionalContextLock lock(context_);
-    // Hands the bytes to the page cache's writeback; the file keeps them after unmapping.
+    // Hands the bytes to writeback, then drops the view's pages from the process: the page
+    // cache keeps them (dirty ones are still written), the page tables stay for the next view.
     msync(base_, mappedLength_, MS_ASYNC);
-    munmap(base_, mappedLength_);
+    madvise(base_, mappedLength_, MADV_DONTNEED);
   } catch (...) {
   }
 }
@@ -69,7 +68,8 @@ void MemoryMapView::Seek(uint64_t position) {
 }
 
 void MemoryMapView::ThrowIfBroken(const char* operation) const {
-  if (broken_.load(std::memory_order_relaxed)) {
+  // A page lost under any view of the mapping may be one this view shares at its edge.
+  if (broken_.load(std::memory_order_relaxed) || region_->Damaged()) {
     throw InvalidMapException(std::string("MemoryMapView::") + operation + " " +
                               Range(first, last) + ": a page of the view was lost");
   }
@@ -80,11 +80,11 @@ void MemoryMapView::Guarded(const char* operation, Body&& body) {
   ThrowIfBroken(operation);
   bool faulted = false;
   {
-    FaultGuard guard(base_, mappedLength_);
+    FaultGuard guard(base_, mappedLength_, region_->DamageFlag());
     body();
     faulted = guard.Faulted();
   }
-  if (faulted) {
+  if (faulted || region_->Damaged()) {
     broken_.store(true, std::memory_order_relaxed);
     throw InvalidMapException(std::string("MemoryMapView::") + operation + " " +
                               Range(first, last) + ": I/O error under the mapped view");

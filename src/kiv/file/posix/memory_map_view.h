@@ -1,5 +1,6 @@
-// A writable mmap(2) view of one chunk of a file. The mapping starts on the page boundary below
-// first; delta covers the gap. Destroying the view flushes its bytes and unmaps it.
+// A writable view of one chunk of a file, cut from the file's shared mapping. The view starts on
+// the page boundary below first; delta covers the gap. Destroying the view flushes its bytes and
+// releases its pages from the process.
 #pragma once
 
 #include <atomic>
@@ -14,10 +15,14 @@ class OperationContext;
 
 namespace kiv::file::posix {
 
+class MappedRegion;
+
 class MemoryMapView : public MemoryMappedData {
  public:
-  // Maps [first, last] of fd; throws the file exception of the failure.
-  MemoryMapView(int fd, std::shared_ptr<OperationContext> context, uint64_t first, uint64_t last);
+  // [first, last] of region, which must cover last. The view keeps the region mapped, so it may
+  // outlive its shared file.
+  MemoryMapView(std::shared_ptr<MappedRegion> region, std::shared_ptr<OperationContext> context,
+                uint64_t first, uint64_t last);
   ~MemoryMapView() override;
   MemoryMapView(const MemoryMapView&) = delete;
   MemoryMapView& operator=(const MemoryMapView&) = delete;
@@ -47,6 +52,7 @@ class MemoryMapView : public MemoryMappedData {
   uint32_t delta_ = 0;
   uint32_t offset_ = 0;
   size_t mappedLength_ = 0;
+  const std::shared_ptr<MappedRegion> region_;
   const std::shared_ptr<OperationContext> context_;
   // Set once a page of the view was lost; from then on its bytes are not the file's.
   std::atomic<bool> broken_{false};
