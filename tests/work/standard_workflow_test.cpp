@@ -115,9 +115,12 @@ TEST_F(StandardWorkflowTest, PauseInterruptsAndResumeRunsAgain) {
 }
 
 TEST_F(StandardWorkflowTest, UnretriedErrorWaitsForRetry) {
-  auto flaky = MakeWork("flaky", TestWork::Script({Status(WorkResult::RetryableError, "timeout"),
-                                                   WorkStatus(WorkResult::Success)}));
   auto other = MakeWork("other", TestWork::BlockUntilInterrupted());
+  auto flaky = MakeWork("flaky", [&](TestWork& self) {
+    if (self.Runs() > 1) return WorkStatus(WorkResult::Success);
+    other->WaitStarted();
+    return Status(WorkResult::RetryableError, "timeout");
+  });
   auto root = std::make_shared<ParallelWork>();
   root->AddChild(other);
   root->AddChild(flaky);

@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/property_tree/json_parser.hpp>
+#include <boost/property_tree/json_parser/error.hpp>
+#include <boost/property_tree/json_parser/detail/write.hpp>
 #include <boost/property_tree/ptree.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -21,7 +22,7 @@ using boost::property_tree::ptree;
 // Compact JSON of a tree, to compare whole descriptions at once.
 std::string Json(const ptree& tree) {
   std::ostringstream out;
-  boost::property_tree::write_json(out, tree, false);
+  boost::property_tree::json_parser::write_json_internal(out, tree, "", false);
   std::string text = out.str();
   if (!text.empty() && text.back() == '\n') text.pop_back();
   return text;
