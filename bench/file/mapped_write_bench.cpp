@@ -68,8 +68,8 @@ const std::vector<uint8_t>& Received() {
 // A new file of size bytes, allocated, in place of the last pass's.
 std::shared_ptr<SharedFile> FreshFile(kiv::file::Filesystem& filesystem, uint64_t size) {
   filesystem.Remove(ScratchFolder() / "chunks.bin", false, false);
-  auto file = filesystem.OpenSharedFile(ScratchFolder(), "chunks.bin", OpenMode::OpenOrCreate,
-                                        true, 0, size - 1);
+  auto file = filesystem.OpenSharedFile(ScratchFolder(), "chunks.bin", OpenMode::OpenOrCreate, true,
+                                        0, size - 1);
   file->Allocate(size);
   return file;
 }
@@ -87,9 +87,8 @@ void MappedChunks(benchmark::State& state, bool fetch) {
       std::shared_ptr<MemoryMappedData> view = file->Map(first, first + kChunk - 1);
       if (fetch) view->Fetch();
       for (uint64_t at = 0; at < kChunk; at += kBlock) view->Write(received.data() + at, kBlock);
-      checksums += view->Visit([](uint8_t* data, uint32_t length) -> uint64_t {
-        return Crc32(data, length);
-      });
+      checksums += view->Visit(
+          [](uint8_t* data, uint32_t length) -> uint64_t { return Crc32(data, length); });
     }
     state.PauseTiming();
     file.reset();
@@ -147,8 +146,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const auto pwrite = rates_.find("BM_PwriteChunks/iterations:3/real_time");
     if (pwrite == rates_.end() || pwrite->second <= 0) return;
     for (const auto& [name, rate] : rates_) {
-      std::cout << name << ": " << rate / 1e9 << " GB/s; time vs pwrite: "
-                << pwrite->second / rate << "x\n";
+      std::cout << name << ": " << rate / 1e9 << " GB/s; time vs pwrite: " << pwrite->second / rate
+                << "x\n";
     }
   }
 

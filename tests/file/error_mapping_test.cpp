@@ -50,16 +50,27 @@ TEST(ErrorMappingTest, EveryErrnoValueMapsToItsException) {
   };
   const Case kCases[] = {
       {0, "none"},
-      {EPERM, "Inaccessible"},       {EACCES, "Inaccessible"},    {EROFS, "Inaccessible"},
-      {ENOENT, "NotFound"},          {ENXIO, "NotFound"},         {ENODEV, "NotFound"},
+      {EPERM, "Inaccessible"},
+      {EACCES, "Inaccessible"},
+      {EROFS, "Inaccessible"},
+      {ENOENT, "NotFound"},
+      {ENXIO, "NotFound"},
+      {ENODEV, "NotFound"},
       {ENOMEM, "bad_alloc"},
-      {EBUSY, "InUse"},              {EEXIST, "InUse"},           {ENOTEMPTY, "InUse"},
+      {EBUSY, "InUse"},
+      {EEXIST, "InUse"},
+      {ENOTEMPTY, "InUse"},
       {ETXTBSY, "InUse"},
-      {ENOTDIR, "BadPath"},          {EINVAL, "BadPath"},         {ENAMETOOLONG, "BadPath"},
+      {ENOTDIR, "BadPath"},
+      {EINVAL, "BadPath"},
+      {ENAMETOOLONG, "BadPath"},
       {EOPNOTSUPP, "BadPath"},
-      {EFBIG, "InsufficientSpace"},  {ENOSPC, "InsufficientSpace"},
+      {EFBIG, "InsufficientSpace"},
+      {ENOSPC, "InsufficientSpace"},
       {EDQUOT, "InsufficientSpace"},
-      {EIO, "Unknown"},              {EISDIR, "Unknown"},         {ELOOP, "Unknown"},
+      {EIO, "Unknown"},
+      {EISDIR, "Unknown"},
+      {ELOOP, "Unknown"},
       {999, "Unknown"},
   };
   for (const Case& c : kCases) {
@@ -73,9 +84,8 @@ TEST(ErrorMappingTest, EveryErrnoValueMapsToItsException) {
 }
 
 TEST(ErrorMappingTest, CodesWithoutAPortableConditionAreUnknown) {
-  EXPECT_EQ("Unknown", Thrown([] {
-              ThrowForErrorCode(std::make_error_code(std::future_errc::no_state));
-            }));
+  EXPECT_EQ("Unknown",
+            Thrown([] { ThrowForErrorCode(std::make_error_code(std::future_errc::no_state)); }));
 }
 
 TEST(ErrorMappingTest, ExceptionsNameTheirClassAndCarryTheDetail) {

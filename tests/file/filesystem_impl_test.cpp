@@ -101,7 +101,10 @@ TEST_F(FilesystemImplTest, IsExecutableByExtensionOrContent) {
       {"install.sh", "", true},
       {"tool.AppImage", "", true},
       {"tool.appimage", "", false},
-      {"kemba", "\x7f" "ELF\x02\x01\x01", true},
+      {"kemba",
+       "\x7f"
+       "ELF\x02\x01\x01",
+       true},
       {"launch", "#!/bin/sh\necho hi\n", true},
       {"notes", "#", false},
       {"empty", "", false},
@@ -131,10 +134,8 @@ TEST_F(FilesystemImplTest, HiddenEntriesAndEmptyFolders) {
     bool emptyIgnoringHidden;
   };
   const Case kCases[] = {
-      {".hidden-only", true, false, true},
-      {"visible", false, false, false},
-      {".dot-folder", true, false, false},
-      {"hidden-folder-only", false, false, true},
+      {".hidden-only", true, false, true}, {"visible", false, false, false},
+      {".dot-folder", true, false, false}, {"hidden-folder-only", false, false, true},
       {"empty", false, true, true},
   };
   for (const Case& c : kCases) {
@@ -162,10 +163,16 @@ TEST_F(FilesystemImplTest, RemoveAndPrunePrunesEmptyParentsButNeverTheFolder) {
   const Case kCases[] = {
       {"only file prunes every sub-folder", {"x/y/z.dat"}, "x/y/z.dat", true, {}},
       {"a sibling keeps its folder", {"x/y/z.dat", "x/keep"}, "x/y/z.dat", true, {"x/", "x/keep"}},
-      {"a hidden sibling keeps its folder", {"x/y/z.dat", "x/y/.keep"}, "x/y/z.dat", true,
+      {"a hidden sibling keeps its folder",
+       {"x/y/z.dat", "x/y/.keep"},
+       "x/y/z.dat",
+       true,
        {"x/", "x/y/", "x/y/.keep"}},
       {"top-level file leaves the folder itself", {"z.dat"}, "z.dat", true, {}},
-      {"missing file still prunes what is empty", {"x/other"}, "x/y/z.dat", false,
+      {"missing file still prunes what is empty",
+       {"x/other"},
+       "x/y/z.dat",
+       false,
        {"x/", "x/other"}},
       {"a rooted name stays inside the folder", {"x/y/z.dat"}, "/x/y/z.dat", true, {}},
   };
@@ -184,8 +191,8 @@ TEST_F(FilesystemImplTest, RemoveAndPrunePrunesEmptyParentsButNeverTheFolder) {
 TEST_F(FilesystemImplTest, RemoveAndPruneNeverPrunesOutsideTheFolder) {
   scratch_.WriteFile("outside/empty-after/z.dat", "x");
   fs::create_directory(scratch_ / "folder");
-  EXPECT_TRUE(filesystem_.RemoveAndPrune(scratch_ / "folder", "../outside/empty-after/z.dat",
-                                         false));
+  EXPECT_TRUE(
+      filesystem_.RemoveAndPrune(scratch_ / "folder", "../outside/empty-after/z.dat", false));
   EXPECT_TRUE(fs::is_directory(scratch_ / "outside/empty-after"));
 }
 

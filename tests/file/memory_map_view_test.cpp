@@ -168,9 +168,8 @@ TEST_F(MemoryMapViewTest, ThreadsWritingDisjointViewsProduceExactlyTheIntendedBy
           view->Write(expected.data() + at, block);
           at += block;
         }
-        const uint64_t crc = view->Visit([](uint8_t* bytes, uint32_t length) -> uint64_t {
-          return Crc32(bytes, length);
-        });
+        const uint64_t crc = view->Visit(
+            [](uint8_t* bytes, uint32_t length) -> uint64_t { return Crc32(bytes, length); });
         if (crc != Crc32(expected.data() + first, last - first + 1)) ++mismatches;
       }
     });

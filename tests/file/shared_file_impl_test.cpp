@@ -53,8 +53,7 @@ TEST_F(SharedFileImplTest, OpenModesCreateOpenOrRefuse) {
        kOpened},
       {"create-new refuses an existing file", OpenMode::CreateNew, "old.bin", true, kInUse},
       {"open-existing opens", OpenMode::OpenExisting, "old.bin", true, kOpened},
-      {"open-existing refuses a missing file", OpenMode::OpenExisting, "new.bin", false,
-       kNotFound},
+      {"open-existing refuses a missing file", OpenMode::OpenExisting, "new.bin", false, kNotFound},
       {"open-existing creates no folders", OpenMode::OpenExisting, "d/new.bin", false, kNotFound},
       {"another mode creates the file", kOther, "new.bin", false, kOpened},
       {"another mode creates no folders", kOther, "e/new.bin", false, kNotFound},
@@ -191,8 +190,7 @@ TEST_F(SharedFileImplTest, AllocateOnAFullDiskIsInsufficientSpaceAndLeavesTheFil
   const fs::path mount = scratch_.Path();
   const testing::ChildOutcome full = testing::RunWithPrivateTmpfs(mount, "size=1m", [&] {
     FilesystemImpl filesystem;
-    auto file = filesystem.OpenSharedFile(mount, "big.bin", OpenMode::OpenOrCreate, true, 0,
-                                          kEnd);
+    auto file = filesystem.OpenSharedFile(mount, "big.bin", OpenMode::OpenOrCreate, true, 0, kEnd);
     try {
       file->Allocate(8u << 20);
       return std::string("allocating 8 MiB on a 1 MiB disk succeeded");
@@ -216,20 +214,16 @@ TEST_F(SharedFileImplTest, DenyAndAllowExecuteRoundTrip) {
     mode_t allowed;
   };
   const Case kCases[] = {
-      {0755, 0644, 0755},
-      {0644, 0644, 0755},
-      {0600, 0600, 0700},
-      {0640, 0640, 0750},
-      {0711, 0600, 0700},
-      {0604, 0604, 0705},
+      {0755, 0644, 0755}, {0644, 0644, 0755}, {0600, 0600, 0700},
+      {0640, 0640, 0750}, {0711, 0600, 0700}, {0604, 0604, 0705},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(std::to_string(c.initial));
     ScratchFolder scratch;
     const fs::path path = scratch.WriteFile("run.sh", "#!/bin/sh\nexit 0\n");
     ASSERT_EQ(0, chmod(path.c_str(), c.initial));
-    auto file = filesystem_.OpenSharedFile(scratch.Path(), "run.sh", OpenMode::OpenExisting, true,
-                                           0, kEnd);
+    auto file =
+        filesystem_.OpenSharedFile(scratch.Path(), "run.sh", OpenMode::OpenExisting, true, 0, kEnd);
     auto mode = [&] {
       struct stat status = {};
       stat(path.c_str(), &status);

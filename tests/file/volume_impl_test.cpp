@@ -54,9 +54,9 @@ TEST(VolumeImplTest, FileSystemTypeOfNames) {
     FileSystemType type;
   };
   const Case kCases[] = {
-      {"vfat", FileSystemType::Fat32},  {"exfat", FileSystemType::ExFat},
-      {"ntfs", FileSystemType::Ntfs},   {"ntfs3", FileSystemType::Ntfs},
-      {"NTFS", FileSystemType::Other},  {"ext4", FileSystemType::Other},
+      {"vfat", FileSystemType::Fat32}, {"exfat", FileSystemType::ExFat},
+      {"ntfs", FileSystemType::Ntfs},  {"ntfs3", FileSystemType::Ntfs},
+      {"NTFS", FileSystemType::Other}, {"ext4", FileSystemType::Other},
       {"", FileSystemType::Other},
   };
   for (const Case& c : kCases) {

@@ -28,10 +28,10 @@ class Exception : public std::exception {
   size_t detailOffset_ = 0;
 };
 
-#define KIV_FILE_EXCEPTION(Name)                                                           \
-  class Name : public Exception {                                                          \
-   public:                                                                                 \
-    Name() : Exception("kiv::file::" #Name, std::string()) {}                              \
+#define KIV_FILE_EXCEPTION(Name)                                                             \
+  class Name : public Exception {                                                            \
+   public:                                                                                   \
+    Name() : Exception("kiv::file::" #Name, std::string()) {}                                \
     explicit Name(std::string detail) : Exception("kiv::file::" #Name, std::move(detail)) {} \
   }
 

@@ -66,7 +66,8 @@ bool Filesystem::RemoveAndPrune(const Path& folder, const Path& name, bool useOp
   try {
     const Path relativeName = name.relative_path();
     if (!StaysInside(relativeName)) return result;
-    for (Path rel = relativeName.parent_path(); !rel.empty() && rel != "."; rel = rel.parent_path()) {
+    for (Path rel = relativeName.parent_path(); !rel.empty() && rel != ".";
+         rel = rel.parent_path()) {
       const Path directory = Join(folder, rel);
       if (!IsEmptyDirectory(directory, false)) break;
       if (!Remove(directory, false, useOperationContext)) break;

@@ -41,9 +41,8 @@ void ForwardToPrevious(int signal, siginfo_t* info, void* context) {
 
 void OnBusError(int signal, siginfo_t* info, void* context) {
   const int savedErrno = errno;
-  const bool absorbed =
-      info != nullptr && info->si_code > 0 &&
-      FaultGuard::Absorb(reinterpret_cast<uintptr_t>(info->si_addr));
+  const bool absorbed = info != nullptr && info->si_code > 0 &&
+                        FaultGuard::Absorb(reinterpret_cast<uintptr_t>(info->si_addr));
   errno = savedErrno;
   if (!absorbed) ForwardToPrevious(signal, info, context);
 }

@@ -85,8 +85,7 @@ bool HasProgramContent(const fs::path& path) {
 }  // namespace
 
 std::shared_ptr<SharedFile> FilesystemImpl::OpenSharedFile(const Path& folder, const Path& name,
-                                                           OpenMode mode,
-                                                           bool useOperationContext,
+                                                           OpenMode mode, bool useOperationContext,
                                                            uint64_t first, uint64_t last) {
   std::shared_ptr<OperationContext> context =
       useOperationContext ? GetOperationContext(folder) : nullptr;
@@ -153,8 +152,8 @@ Filesystem::Path FilesystemImpl::TempFolder() {
 
 bool FilesystemImpl::IsExecutable(const Path& folder, const Path& name) {
   const Path canonical = Canonical(Join(folder, name));
-  static const std::array<const char*, 9> kExtensions = {
-      ".exe", ".bat", ".com", ".cmd", ".msi", ".vbs", ".sh", ".run", ".AppImage"};
+  static const std::array<const char*, 9> kExtensions = {".exe", ".bat", ".com", ".cmd",     ".msi",
+                                                         ".vbs", ".sh",  ".run", ".AppImage"};
   const std::string extension = canonical.extension().string();
   for (const char* known : kExtensions) {
     if (extension == known) return true;

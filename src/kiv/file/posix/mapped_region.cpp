@@ -15,7 +15,8 @@ MappedRegion::MappedRegion(int fd, uint64_t length) : length_(length) {
   if (length == 0 || length > static_cast<uint64_t>(SIZE_MAX)) {
     throw InvalidMapException("MemoryMap mmap of " + std::to_string(length) + " bytes");
   }
-  void* base = mmap(nullptr, static_cast<size_t>(length), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  void* base =
+      mmap(nullptr, static_cast<size_t>(length), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
   if (base == MAP_FAILED) {
     const int error = errno;
     ThrowForErrno(error, "MemoryMap mmap of " + std::to_string(length) + " bytes");

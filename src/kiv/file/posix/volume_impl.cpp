@@ -91,7 +91,8 @@ fs::path BlockDeviceFolder(const MountEntry& entry) {
         !S_ISBLK(status.st_mode)) {
       return fs::path();
     }
-    majorMinor = std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
+    majorMinor =
+        std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
   }
   std::error_code ec;
   const fs::path folder = fs::canonical("/sys/dev/block/" + majorMinor, ec);
@@ -102,7 +103,7 @@ fs::path BlockDeviceFolder(const MountEntry& entry) {
 
 VolumeImpl::VolumeImpl(std::string rootName)
     : Volume(rootName == "/" || (!rootName.empty() && rootName.back() == '/') ? rootName
-                                                                               : rootName + "/"),
+                                                                              : rootName + "/"),
       rootName_(std::move(rootName)) {}
 
 std::string VolumeImpl::MountPointOf(const std::string& mountinfo,
