@@ -1,7 +1,5 @@
 // Manifest factories and HTTP sources against a real HTTP server on 127.0.0.1: the URLs they
 // build, what they load, and how each kind of failure is classified.
-#include "kiv/manifest/xml_http_package_manifest_factory.h"
-
 #include <gtest/gtest.h>
 
 #include <boost/property_tree/ptree.hpp>
@@ -25,6 +23,7 @@
 #include "kiv/manifest/standard_package_manifest.h"
 #include "kiv/manifest/xml_http_manifest_source.h"
 #include "kiv/manifest/xml_http_node_list_manifest_factory.h"
+#include "kiv/manifest/xml_http_package_manifest_factory.h"
 #include "support/test_node_server.h"
 
 namespace kiv {
@@ -57,7 +56,8 @@ class DirectProxyFactory : public http::ProxyFactory {
 
 const std::string kPackage =
     "<package id=\"pkg-100\" name=\"Demo\" partnerId=\"partner-7\" versionId=\"3.2.0\">"
-    "<files><file path=\"a.bin\" chunksize=\"4\" size=\"5\" checksums=\"0000000100000002\"/></files>"
+    "<files><file path=\"a.bin\" chunksize=\"4\" size=\"5\" "
+    "checksums=\"0000000100000002\"/></files>"
     "</package>";
 const std::string kNodes =
     "<ArrayOfNodeInfo><NodeInfo NodeId=\"n-01\" Host=\"127.0.0.1:1\"/></ArrayOfNodeInfo>";
@@ -93,17 +93,21 @@ TEST_F(ManifestFactoryTest, UrlsOnTheManifestHost) {
   };
   const Case kCases[] = {
       {packages.GetUrl("pkg-100"), "http://manifests.example:8080/manifests/pkg-100/current.xml"},
-      {packages.GetUrl("pkg-100/3.2.0"), "http://manifests.example:8080/manifests/pkg-100/3.2.0.xml"},
+      {packages.GetUrl("pkg-100/3.2.0"),
+       "http://manifests.example:8080/manifests/pkg-100/3.2.0.xml"},
       // Characters with a meaning in URLs stay part of the path.
-      {packages.GetUrl("a b?c#d%"), "http://manifests.example:8080/manifests/a%20b%3Fc%23d%25/current.xml"},
+      {packages.GetUrl("a b?c#d%"),
+       "http://manifests.example:8080/manifests/a%20b%3Fc%23d%25/current.xml"},
       {nodes.GetUrl("partner-7"), "http://manifests.example/nodes/partner-7.xml"},
   };
   for (const auto& c : kCases) EXPECT_EQ(c.url, c.expected);
 
   for (const char* host : {"", "host:port", "a b", "user@host", "host/path", "host?x", ":80"}) {
     SCOPED_TRACE(host);
-    EXPECT_THROW(XmlHttpPackageManifestFactory(Endpoint(host)).GetUrl("pkg-100"), ManifestLocatorException);
-    EXPECT_THROW(XmlHttpNodeListManifestFactory(Endpoint(host)).Get("partner-7"), ManifestLocatorException);
+    EXPECT_THROW(XmlHttpPackageManifestFactory(Endpoint(host)).GetUrl("pkg-100"),
+                 ManifestLocatorException);
+    EXPECT_THROW(XmlHttpNodeListManifestFactory(Endpoint(host)).Get("partner-7"),
+                 ManifestLocatorException);
   }
 }
 
@@ -122,7 +126,8 @@ TEST_F(ManifestFactoryTest, PackageMatchComparesThePackagePart) {
     bool matches;
   };
   const Case kCases[] = {{"pkg-100", true}, {"pkg-100/3.2.0", true}, {"pkg-100/9.9", true},
-                         {"pkg-1", false}, {"pkg-1000", false}, {" pkg-100", false}, {"", false}};
+                         {"pkg-1", false},  {"pkg-1000", false},     {" pkg-100", false},
+                         {"", false}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.locator);
     EXPECT_EQ(factory.Matches(package, c.locator), c.matches);
@@ -164,15 +169,28 @@ TEST_F(ManifestFactoryTest, FailuresAreClassified) {
     Kind expected;
   };
   const std::vector<Case> kCases = {
-      {"404", [](auto& s) { s.SetFault("/manifests/pkg-100/current.xml", Status(404)); }, "pkg-100", Kind::Locator},
+      {"404", [](auto& s) { s.SetFault("/manifests/pkg-100/current.xml", Status(404)); }, "pkg-100",
+       Kind::Locator},
       {"no such manifest", [](auto&) {}, "pkg-200", Kind::Locator},
-      {"503", [](auto& s) { s.SetFault("/manifests/pkg-100/current.xml", Status(503)); }, "pkg-100", Kind::Stream},
-      {"connection reset", [](auto& s) { s.SetFault("/manifests/pkg-100/current.xml", ResetAfter(10)); }, "pkg-100", Kind::Stream},
-      {"other package", [](auto& s) { s.AddFile("/manifests/pkg-1/current.xml", kPackage); }, "pkg-1", Kind::Locator},
-      {"empty body", [](auto& s) { s.AddFile("/manifests/pkg-100/current.xml", ""); }, "pkg-100", Kind::Parse},
-      {"not XML", [](auto& s) { s.AddFile("/manifests/pkg-100/current.xml", "{\"id\":1}"); }, "pkg-100", Kind::Parse},
-      {"invalid package", [](auto& s) { s.AddFile("/manifests/pkg-100/current.xml", "<package id=\"pkg-100\"/>"); }, "pkg-100", Kind::Parse},
-      {"too large", [](auto& s) { s.AddFile("/manifests/pkg-100/current.xml", std::string(5000, ' ') + kPackage); }, "pkg-100", Kind::Stream},
+      {"503", [](auto& s) { s.SetFault("/manifests/pkg-100/current.xml", Status(503)); }, "pkg-100",
+       Kind::Stream},
+      {"connection reset",
+       [](auto& s) { s.SetFault("/manifests/pkg-100/current.xml", ResetAfter(10)); }, "pkg-100",
+       Kind::Stream},
+      {"other package", [](auto& s) { s.AddFile("/manifests/pkg-1/current.xml", kPackage); },
+       "pkg-1", Kind::Locator},
+      {"empty body", [](auto& s) { s.AddFile("/manifests/pkg-100/current.xml", ""); }, "pkg-100",
+       Kind::Parse},
+      {"not XML", [](auto& s) { s.AddFile("/manifests/pkg-100/current.xml", "{\"id\":1}"); },
+       "pkg-100", Kind::Parse},
+      {"invalid package",
+       [](auto& s) { s.AddFile("/manifests/pkg-100/current.xml", "<package id=\"pkg-100\"/>"); },
+       "pkg-100", Kind::Parse},
+      {"too large",
+       [](auto& s) {
+         s.AddFile("/manifests/pkg-100/current.xml", std::string(5000, ' ') + kPackage);
+       },
+       "pkg-100", Kind::Stream},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -198,7 +216,8 @@ TEST_F(ManifestFactoryTest, FailuresAreClassified) {
   // Nobody listening.
   const std::string host = server_.Host();
   server_.Stop();
-  EXPECT_THROW(XmlHttpNodeListManifestFactory(Endpoint(host)).Get("partner-7"), ManifestStreamException);
+  EXPECT_THROW(XmlHttpNodeListManifestFactory(Endpoint(host)).Get("partner-7"),
+               ManifestStreamException);
 }
 
 TEST_F(ManifestFactoryTest, AbortStopsAFetchInFlight) {

@@ -27,13 +27,14 @@ std::vector<std::string> Keys(const ptree& node) {
 }
 
 TEST(ManifestTextParserTest, XmlTreeShape) {
-  const ptree tree = Xml(
-      "<?xml version=\"1.0\"?><?style sheet?>"
-      "<root a=\"1\" b='x &amp; y'><!-- note --><a>child</a><c> spaced <![CDATA[<raw>]]> </c>"
-      "<leaf z=\"9\"/></root>");
+  const ptree tree =
+      Xml("<?xml version=\"1.0\"?><?style sheet?>"
+          "<root a=\"1\" b='x &amp; y'><!-- note --><a>child</a><c> spaced <![CDATA[<raw>]]> </c>"
+          "<leaf z=\"9\"/></root>");
   const ptree& root = tree.get_child("root");
   // Real children first, then the attribute holder's copies at the end.
-  EXPECT_EQ(Keys(root), (std::vector<std::string>{"<xmlattr>", "<xmlcomment>", "a", "c", "leaf", "a", "b"}));
+  EXPECT_EQ(Keys(root),
+            (std::vector<std::string>{"<xmlattr>", "<xmlcomment>", "a", "c", "leaf", "a", "b"}));
   EXPECT_EQ(root.get<std::string>("a"), "child");  // the element wins over the attribute
   EXPECT_EQ(root.get<std::string>("b"), "x & y");
   EXPECT_EQ(root.get<std::string>("<xmlcomment>"), " note ");
@@ -82,7 +83,8 @@ TEST(ManifestTextParserTest, DepthCountsOnlyWhatTheReaderNests) {
   const Case kCases[] = {
       {"comment", "<a><!-- <b><c><d> --></a>", 1},
       {"cdata", "<a><![CDATA[<b><c>]]></a>", 1},
-      {"closing tags in a comment do not lower the count", "<a><!-- </a></a> --><b><c/></b></a>", 3},
+      {"closing tags in a comment do not lower the count", "<a><!-- </a></a> --><b><c/></b></a>",
+       3},
       {"quoted >", "<a t='>'><b/></a>", 2},
       {"declaration and instruction", "<?xml version=\"1.0\"?><?pi <x><y>?><a/>", 1},
       {"doctype with subset", "<!DOCTYPE a [<!ELEMENT a ANY>]><a><b/></a>", 2},

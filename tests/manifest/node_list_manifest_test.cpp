@@ -1,7 +1,5 @@
 // Node lists and geolocations loaded from real XML and JSON text: worked examples, the weight
 // and path rules, cloning and the node's output record.
-#include "kiv/manifest/standard_node_list_manifest.h"
-
 #include <gtest/gtest.h>
 
 #include <boost/property_tree/ptree.hpp>
@@ -10,6 +8,7 @@
 #include "kiv/manifest/manifest_exceptions.h"
 #include "kiv/manifest/manifest_text_parser.h"
 #include "kiv/manifest/standard_geolocation_manifest.h"
+#include "kiv/manifest/standard_node_list_manifest.h"
 #include "kiv/manifest/standard_node_manifest.h"
 #include "kiv/optimizer/node_statistics.h"
 
@@ -19,7 +18,8 @@ namespace {
 using boost::property_tree::ptree;
 
 std::shared_ptr<StandardNodeListManifest> LoadNodes(const std::string& body) {
-  std::istringstream input("<?xml version=\"1.0\"?>\n<ArrayOfNodeInfo>" + body + "</ArrayOfNodeInfo>");
+  std::istringstream input("<?xml version=\"1.0\"?>\n<ArrayOfNodeInfo>" + body +
+                           "</ArrayOfNodeInfo>");
   ptree tree;
   ParseXmlManifest(input, tree);
   auto list = std::make_shared<StandardNodeListManifest>();
@@ -58,19 +58,40 @@ TEST(NodeListManifestTest, WeightsAndPaths) {
     std::vector<std::string> paths;
   };
   const std::vector<Case> kCases = {
-      {"all zero become 1", Node("a", "<Weight>0</Weight>") + Node("b", "<Weight>0</Weight>") + Node("c", "<Weight>0</Weight>"),
-       {1, 1, 1}, {"/packages/", "/packages/", "/packages/"}},
-      {"zero dropped beside five", Node("a", "<Weight>0</Weight>") + Node("b", "<Weight>5</Weight>"), {5}, {"/packages/"}},
-      {"unreadable weights count 1", Node("a", "<Weight>abc</Weight>") + Node("b", "<Weight>-3</Weight>") + Node("c", "<Weight>4294967296</Weight>"),
-       {1, 1, 1}, {"/packages/", "/packages/", "/packages/"}},
+      {"all zero become 1",
+       Node("a", "<Weight>0</Weight>") + Node("b", "<Weight>0</Weight>") +
+           Node("c", "<Weight>0</Weight>"),
+       {1, 1, 1},
+       {"/packages/", "/packages/", "/packages/"}},
+      {"zero dropped beside five",
+       Node("a", "<Weight>0</Weight>") + Node("b", "<Weight>5</Weight>"),
+       {5},
+       {"/packages/"}},
+      {"unreadable weights count 1",
+       Node("a", "<Weight>abc</Weight>") + Node("b", "<Weight>-3</Weight>") +
+           Node("c", "<Weight>4294967296</Weight>"),
+       {1, 1, 1},
+       {"/packages/", "/packages/", "/packages/"}},
       {"weight with spaces", Node("a", "<Weight> 7 </Weight>"), {7}, {"/packages/"}},
       // The 32-bit sum of these wraps to 0; they are still not all zero.
-      {"weights whose sum wraps", Node("a", "<Weight>4294967295</Weight>") + Node("b", "<Weight>1</Weight>") + Node("c", "<Weight>0</Weight>"),
-       {4294967295u, 1}, {"/packages/", "/packages/"}},
-      {"path normalisation", Node("a", "<Path>packages</Path>") + Node("b", "<Path>/x</Path>") + Node("c", "<Path>y/</Path>") + Node("d", "<Path></Path>") + Node("e", "<Path>/</Path>"),
-       {1, 1, 1, 1, 1}, {"/packages/", "/x/", "/y/", "/", "/"}},
-      {"attribute form", "<NodeInfo NodeId=\"a\" Host=\"a.example\" Path=\"p\" Weight=\"3\"/>", {3}, {"/p/"}},
-      {"other children ignored", "<!-- nodes --><Other/>" + Node("a") + "<NodeInfoX/>", {1}, {"/packages/"}},
+      {"weights whose sum wraps",
+       Node("a", "<Weight>4294967295</Weight>") + Node("b", "<Weight>1</Weight>") +
+           Node("c", "<Weight>0</Weight>"),
+       {4294967295u, 1},
+       {"/packages/", "/packages/"}},
+      {"path normalisation",
+       Node("a", "<Path>packages</Path>") + Node("b", "<Path>/x</Path>") +
+           Node("c", "<Path>y/</Path>") + Node("d", "<Path></Path>") + Node("e", "<Path>/</Path>"),
+       {1, 1, 1, 1, 1},
+       {"/packages/", "/x/", "/y/", "/", "/"}},
+      {"attribute form",
+       "<NodeInfo NodeId=\"a\" Host=\"a.example\" Path=\"p\" Weight=\"3\"/>",
+       {3},
+       {"/p/"}},
+      {"other children ignored",
+       "<!-- nodes --><Other/>" + Node("a") + "<NodeInfoX/>",
+       {1},
+       {"/packages/"}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -95,8 +116,10 @@ TEST(NodeListManifestTest, InvalidListsFail) {
       {"no NodeInfo", "<ArrayOfNodeInfo></ArrayOfNodeInfo>"},
       {"only other children", "<ArrayOfNodeInfo><!-- none --><Node/></ArrayOfNodeInfo>"},
       {"wrong root", "<NodeList>" + Node("a") + "</NodeList>"},
-      {"empty host", "<ArrayOfNodeInfo>" + Node("a") + "<NodeInfo><NodeId>b</NodeId><Host></Host></NodeInfo></ArrayOfNodeInfo>"},
-      {"missing host", "<ArrayOfNodeInfo><NodeInfo><NodeId>b</NodeId></NodeInfo></ArrayOfNodeInfo>"},
+      {"empty host", "<ArrayOfNodeInfo>" + Node("a") +
+                         "<NodeInfo><NodeId>b</NodeId><Host></Host></NodeInfo></ArrayOfNodeInfo>"},
+      {"missing host",
+       "<ArrayOfNodeInfo><NodeInfo><NodeId>b</NodeId></NodeInfo></ArrayOfNodeInfo>"},
       {"empty node id", "<ArrayOfNodeInfo><NodeInfo NodeId=\"\" Host=\"h\"/></ArrayOfNodeInfo>"},
       {"malformed", "<ArrayOfNodeInfo><NodeInfo>"},
       {"empty text", ""},

@@ -1,7 +1,5 @@
 // Package and file manifests loaded from real XML text: the worked example, the validation
 // rules, chunk arithmetic and the path rules that keep writes inside the destination folder.
-#include "kiv/manifest/standard_package_manifest.h"
-
 #include <gtest/gtest.h>
 
 #include <boost/property_tree/ptree.hpp>
@@ -12,6 +10,7 @@
 #include "kiv/manifest/manifest_exceptions.h"
 #include "kiv/manifest/manifest_text_parser.h"
 #include "kiv/manifest/standard_file_manifest.h"
+#include "kiv/manifest/standard_package_manifest.h"
 
 namespace kiv {
 namespace {
@@ -36,7 +35,9 @@ const std::string kExample =
     "  </version>\n"
     "  <files>\n"
     "    <file><path>setup/start.exe</path><chunksize>1024</chunksize><size>2049</size>"
-    "<checksums>" + kChecksums + "</checksums></file>\n"
+    "<checksums>" +
+    kChecksums +
+    "</checksums></file>\n"
     "    <file path=\"data/maps.bin\" chunksize=\"1024\" size=\"0\" checksums=\"\"/>\n"
     "  </files>\n"
     "</package>\n";
@@ -97,7 +98,8 @@ TEST(PackageManifestTest, WorkedExampleLoadsAsDescribed) {
   EXPECT_TRUE(maps->GetChecksums().empty());
 
   for (const char* code : {"AQ", "BV"}) EXPECT_FALSE(package->IsCountryAllowed(code)) << code;
-  for (const char* code : {"SE", "aq", "", "AQ "}) EXPECT_TRUE(package->IsCountryAllowed(code)) << code;
+  for (const char* code : {"SE", "aq", "", "AQ "})
+    EXPECT_TRUE(package->IsCountryAllowed(code)) << code;
 }
 
 TEST(PackageManifestTest, InvalidDocumentsFailToParse) {
@@ -132,10 +134,13 @@ TEST(PackageManifestTest, InvalidDocumentsFailToParse) {
       {"size 0 without checksums", {{" checksums=\"\"", ""}}},
       {"negative size", {{"<size>2049</size>", "<size>-1</size>"}}},
       {"size with trailing text", {{"<size>2049</size>", "<size>2049 bytes</size>"}}},
-      {"chunksize past 32 bits", {{"<chunksize>1024</chunksize>", "<chunksize>4294967296</chunksize>"}}},
+      {"chunksize past 32 bits",
+       {{"<chunksize>1024</chunksize>", "<chunksize>4294967296</chunksize>"}}},
       {"missing path", {{startFile, "<file>"}}},
-      {"rounding overflows", {{"chunksize=\"1024\" size=\"0\"", "chunksize=\"2\" size=\"18446744073709551615\""}}},
-      {"too many chunks", {{"chunksize=\"1024\" size=\"0\"", "chunksize=\"1\" size=\"536870912\""}}},
+      {"rounding overflows",
+       {{"chunksize=\"1024\" size=\"0\"", "chunksize=\"2\" size=\"18446744073709551615\""}}},
+      {"too many chunks",
+       {{"chunksize=\"1024\" size=\"0\"", "chunksize=\"1\" size=\"536870912\""}}},
       {"not XML", {{"<package>", "<package"}}},
   };
   for (const auto& c : kCases) {
@@ -168,7 +173,8 @@ TEST(PackageManifestTest, PathsThatLeaveTheDestinationAreRefused) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(StandardFileManifest::IsSafeRelativePath(c.path), c.safe);
-    const std::string xml = Edit({{"path=\"data/maps.bin\"", std::string("path=\"") + c.path + "\""}});
+    const std::string xml =
+        Edit({{"path=\"data/maps.bin\"", std::string("path=\"") + c.path + "\""}});
     if (c.safe) {
       EXPECT_EQ(LoadPackage(xml)->GetFiles()[1]->GetPath(), c.path);
     } else {
@@ -193,18 +199,27 @@ TEST(PackageManifestTest, ValidVariants) {
   const std::string secondStart =
       "<file path=\"setup/start.exe\" chunksize=\"1024\" size=\"0\" checksums=\"\"/>";
   const std::vector<Case> kCases = {
-      {"id only as an attribute", {{"<package>", "<package id=\"pkg-100\">"}, {"<id>pkg-100</id>", ""}}},
+      {"id only as an attribute",
+       {{"<package>", "<package id=\"pkg-100\">"}, {"<id>pkg-100</id>", ""}}},
       {"element wins over attribute", {{"<package>", "<package id=\"other\">"}}},
       {"id keeps surrounding spaces", {{"<id>pkg-100</id>", "<id> pkg-100 </id>"}}, " pkg-100 "},
       {"isActive 0", {{"<isActive>true</isActive>", "<isActive>0</isActive>"}}, "pkg-100", false},
-      {"isActive false", {{"<isActive>true</isActive>", "<isActive>false</isActive>"}}, "pkg-100", false},
+      {"isActive false",
+       {{"<isActive>true</isActive>", "<isActive>false</isActive>"}},
+       "pkg-100",
+       false},
       {"isActive yes reads as true", {{"<isActive>true</isActive>", "<isActive>yes</isActive>"}}},
       {"isActive absent", {{"<isActive>true</isActive>", ""}}},
       {"numbers surrounded by spaces", {{"<size>2049</size>", "<size> 2049\n</size>"}}},
       {"comments elsewhere are ignored", {{"<id>", "<!-- c --><id>"}}},
       {"empty run", {{"<run>setup/start.exe</run>", ""}}, "pkg-100", true, 0, 2},
       {"two run files", {{"</files>", secondStart + "</files>"}}, "pkg-100", true, 2, 1},
-      {"no version element", {{"<policy>Blacklist</policy>", ""}, {"<countryCodes><countryCode>AQ</countryCode><countryCode>BV</countryCode></countryCodes>", ""}, {"<version>", "<!--"}, {"</version>", "-->"}}},
+      {"no version element",
+       {{"<policy>Blacklist</policy>", ""},
+        {"<countryCodes><countryCode>AQ</countryCode><countryCode>BV</countryCode></countryCodes>",
+         ""},
+        {"<version>", "<!--"},
+        {"</version>", "-->"}}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);

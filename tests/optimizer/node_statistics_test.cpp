@@ -7,8 +7,8 @@
 #include <atomic>
 #include <boost/property_tree/ptree.hpp>
 #include <cmath>
-#include <tuple>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "kiv/http/request.h"

@@ -13,7 +13,8 @@ namespace kiv {
 class HttpGeolocationManifestFactory : public GeolocationManifestFactory {
  public:
   // endpoint.address is the service's full URL, used unchanged.
-  explicit HttpGeolocationManifestFactory(HttpManifestEndpoint endpoint) : endpoint_(std::move(endpoint)) {}
+  explicit HttpGeolocationManifestFactory(HttpManifestEndpoint endpoint)
+      : endpoint_(std::move(endpoint)) {}
 
   using GeolocationManifestFactory::CreateSource;
   using GeolocationManifestFactory::Get;

@@ -3,6 +3,7 @@
 
 #include <new>
 #include <sstream>
+#include <stdexcept>
 
 #include "kiv/http/request.h"
 #include "kiv/http/request_factory.h"
@@ -55,6 +56,9 @@ HttpManifestSource::HttpManifestSource(std::string url, http::RequestFactory* re
 HttpManifestSource::~HttpManifestSource() = default;
 
 void HttpManifestSource::Fetch(const std::string& /*key*/, std::stringstream& output) {
+  if (requestFactory_ == nullptr) {
+    throw std::logic_error("HttpManifestSource::Fetch called but request factory is missing");
+  }
   CappedStringstreamWriter writer(&output, maxBytes_);
   http::RequestParams params(url_, &writer);
   params.connectTimeout = connectTimeout_;

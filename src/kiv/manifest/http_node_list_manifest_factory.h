@@ -12,7 +12,8 @@ namespace kiv {
 
 class HttpNodeListManifestFactory : public NodeListManifestFactory {
  public:
-  explicit HttpNodeListManifestFactory(HttpManifestEndpoint endpoint) : endpoint_(std::move(endpoint)) {}
+  explicit HttpNodeListManifestFactory(HttpManifestEndpoint endpoint)
+      : endpoint_(std::move(endpoint)) {}
 
   using NodeListManifestFactory::CreateSource;
   using NodeListManifestFactory::Get;

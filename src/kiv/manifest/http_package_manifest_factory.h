@@ -12,7 +12,8 @@ namespace kiv {
 
 class HttpPackageManifestFactory : public PackageManifestFactory {
  public:
-  explicit HttpPackageManifestFactory(HttpManifestEndpoint endpoint) : endpoint_(std::move(endpoint)) {}
+  explicit HttpPackageManifestFactory(HttpManifestEndpoint endpoint)
+      : endpoint_(std::move(endpoint)) {}
 
   using PackageManifestFactory::CreateSource;
   using PackageManifestFactory::Get;

@@ -10,7 +10,8 @@ namespace kiv {
 // Base of the family; never raised itself.
 class ManifestException : public std::runtime_error {
  public:
-  explicit ManifestException(const std::string& message = std::string()) : std::runtime_error(message) {}
+  explicit ManifestException(const std::string& message = std::string())
+      : std::runtime_error(message) {}
 };
 
 // A tree or a text cannot be turned into a valid manifest.

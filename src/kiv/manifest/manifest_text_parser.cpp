@@ -1,6 +1,7 @@
 // Manifest text readers: Boost.PropertyTree's XML and JSON readers behind a nesting bound.
 #include "kiv/manifest/manifest_text_parser.h"
 
+#include <algorithm>
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
@@ -9,6 +10,7 @@
 #include <iterator>
 #include <new>
 #include <sstream>
+#include <utility>
 
 #include "kiv/manifest/manifest_exceptions.h"
 
@@ -149,10 +151,10 @@ size_t JsonNestingDepth(const std::string& text) {
 }
 
 void ParseXmlManifest(std::istream& stream, ptree& tree) {
-  const std::string text = ReadAll(stream);
+  std::string text = ReadAll(stream);
   CheckDepth(XmlNestingDepth(text), "XML");
   try {
-    std::istringstream input(text);
+    std::istringstream input(std::move(text));
     ptree parsed;
     boost::property_tree::read_xml(input, parsed);
     CopyAttributes(parsed);
@@ -165,10 +167,10 @@ void ParseXmlManifest(std::istream& stream, ptree& tree) {
 }
 
 void ParseJsonManifest(std::istream& stream, ptree& tree) {
-  const std::string text = ReadAll(stream);
+  std::string text = ReadAll(stream);
   CheckDepth(JsonNestingDepth(text), "JSON");
   try {
-    std::istringstream input(text);
+    std::istringstream input(std::move(text));
     ptree parsed;
     boost::property_tree::read_json(input, parsed);
     tree.swap(parsed);

@@ -18,7 +18,8 @@ class NodeListManifestFactory {
 
   virtual std::shared_ptr<ManifestSource> CreateSource(const std::string& locator) = 0;
   // Reads a fresh node list from the source.
-  virtual std::shared_ptr<NodeListManifest> Load(ManifestSource& source, const std::string& locator);
+  virtual std::shared_ptr<NodeListManifest> Load(ManifestSource& source,
+                                                 const std::string& locator);
   // CreateSource, then Load.
   virtual std::shared_ptr<NodeListManifest> Get(const std::string& locator);
 };

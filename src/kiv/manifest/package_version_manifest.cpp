@@ -29,7 +29,8 @@ void PackageVersionManifest::Load(const boost::property_tree::ptree& tree) {
   const auto codes = tree.find("countryCodes");
   if (codes != tree.not_found()) {
     for (const auto& [key, child] : codes->second) {
-      if (key != "countryCode") throw ManifestParseException("version: unexpected " + key + " in countryCodes");
+      if (key != "countryCode")
+        throw ManifestParseException("version: unexpected " + key + " in countryCodes");
       countryCodes_.push_back(child.data());
     }
   }
@@ -39,7 +40,8 @@ void PackageVersionManifest::Load(const boost::property_tree::ptree& tree) {
     throw ManifestParseException("version: country codes without a policy");
   }
   for (const auto& code : countryCodes_) {
-    if (code.size() != 2) throw ManifestParseException("version: country code " + code + " is not two characters");
+    if (code.size() != 2)
+      throw ManifestParseException("version: country code " + code + " is not two characters");
   }
   if (policy_ == GeofencePolicy::Unset) policy_ = GeofencePolicy::None;
 }

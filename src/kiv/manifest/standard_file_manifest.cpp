@@ -59,9 +59,8 @@ void StandardFileManifest::Load(const boost::property_tree::ptree& tree) {
   checksums_.clear();
   if (text.size() != uint64_t{count} * 8) {
     throw ManifestParseException("file: " + std::to_string(count) + " chunks need " +
-                                 std::to_string(uint64_t{count} * 8) +
-                                 " checksum digits, not " + std::to_string(text.size()) +
-                                 " for " + path_);
+                                 std::to_string(uint64_t{count} * 8) + " checksum digits, not " +
+                                 std::to_string(text.size()) + " for " + path_);
   }
   checksums_.reserve(count);
   for (size_t at = 0; at < text.size(); at += 8) {

@@ -38,9 +38,10 @@ void StandardNodeManifest::Load(const boost::property_tree::ptree& tree) {
     const auto weight = tree.find("Weight");
     weight_ = 1;
     if (weight != tree.not_found()) {
-      weight_ = static_cast<uint32_t>(
-          manifest_detail::ParseUnsigned(weight->second.data(), std::numeric_limits<uint32_t>::max())
-              .value_or(1));
+      weight_ =
+          static_cast<uint32_t>(manifest_detail::ParseUnsigned(weight->second.data(),
+                                                               std::numeric_limits<uint32_t>::max())
+                                    .value_or(1));
     }
   } catch (const ManifestParseException&) {
     throw;

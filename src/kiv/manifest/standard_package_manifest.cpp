@@ -20,7 +20,8 @@ StandardPackageManifest::~StandardPackageManifest() = default;
 void StandardPackageManifest::Load(const boost::property_tree::ptree& tree) {
   try {
     const auto package = tree.find("package");
-    if (package == tree.not_found()) throw ManifestParseException("package: missing package element");
+    if (package == tree.not_found())
+      throw ManifestParseException("package: missing package element");
     LoadPackage(package->second);
   } catch (const ManifestParseException&) {
     throw;
@@ -41,7 +42,8 @@ void StandardPackageManifest::LoadPackage(const boost::property_tree::ptree& pac
   run_ = OptionalText(package, "run", "");
   const auto active = package.find("isActive");
   isActive_ = true;
-  if (active != package.not_found()) isActive_ = manifest_detail::ParseBool(active->second.data()).value_or(true);
+  if (active != package.not_found())
+    isActive_ = manifest_detail::ParseBool(active->second.data()).value_or(true);
 
   const auto version = package.find("version");
   if (version != package.not_found()) {
@@ -75,11 +77,14 @@ void StandardPackageManifest::LoadPackage(const boost::property_tree::ptree& pac
       otherFiles_.push_back(file);
     }
   }
-  if (!run_.empty() && !runFile_) throw ManifestParseException("package: run names no file: " + run_);
+  if (!run_.empty() && !runFile_)
+    throw ManifestParseException("package: run names no file: " + run_);
 
   if (version_) {
-    if (version_->GetId() != versionId_) throw ManifestParseException("package: version id differs from versionId");
-    if (version_->GetRun() != run_) throw ManifestParseException("package: version run differs from run");
+    if (version_->GetId() != versionId_)
+      throw ManifestParseException("package: version id differs from versionId");
+    if (version_->GetRun() != run_)
+      throw ManifestParseException("package: version run differs from run");
   }
 }
 
@@ -88,9 +93,12 @@ bool StandardPackageManifest::IsCountryAllowed(const std::string& countryCode) c
   const auto& codes = version_->GetCountryCodes();
   const bool listed = std::find(codes.begin(), codes.end(), countryCode) != codes.end();
   switch (version_->GetPolicy()) {
-    case GeofencePolicy::Whitelist: return listed;
-    case GeofencePolicy::Blacklist: return !listed;
-    default: return true;
+    case GeofencePolicy::Whitelist:
+      return listed;
+    case GeofencePolicy::Blacklist:
+      return !listed;
+    default:
+      return true;
   }
 }
 

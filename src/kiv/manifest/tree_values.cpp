@@ -8,7 +8,9 @@
 namespace kiv::manifest_detail {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string Trim(const std::string& text) {
   size_t first = 0;
@@ -23,7 +25,8 @@ std::string Trim(const std::string& text) {
 const std::string& RequiredText(const boost::property_tree::ptree& tree, const std::string& key,
                                 const char* what) {
   const auto found = tree.find(key);
-  if (found == tree.not_found()) throw ManifestParseException(std::string(what) + ": missing " + key);
+  if (found == tree.not_found())
+    throw ManifestParseException(std::string(what) + ": missing " + key);
   return found->second.data();
 }
 

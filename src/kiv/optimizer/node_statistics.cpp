@@ -30,12 +30,23 @@ void NodeStatistics::Record(const http::RequestResult& result) {
   if (IsError(result)) {
     numErrors_.Add(1);
     switch (result.state) {
-      case http::State::ConnectFailed: numConnectFailures_.Add(1); break;
-      case http::State::HttpServerError: numHttpServerErrors_.Add(1); break;
-      case http::State::ConnectionReset: numConnectionsReset_.Add(1); break;
-      case http::State::DataMismatch: numDataMismatches_.Add(1); break;
-      case http::State::Timeout: numRequestTimeouts_.Add(1); break;
-      default: break;
+      case http::State::ConnectFailed:
+        numConnectFailures_.Add(1);
+        break;
+      case http::State::HttpServerError:
+        numHttpServerErrors_.Add(1);
+        break;
+      case http::State::ConnectionReset:
+        numConnectionsReset_.Add(1);
+        break;
+      case http::State::DataMismatch:
+        numDataMismatches_.Add(1);
+        break;
+      case http::State::Timeout:
+        numRequestTimeouts_.Add(1);
+        break;
+      default:
+        break;
     }
   } else {
     successes_.Add(1);
