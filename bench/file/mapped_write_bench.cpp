@@ -1,7 +1,7 @@
 // The local ceiling of a download: 1 MiB chunks of a freshly allocated file (1 GiB by default)
 // written in 16 KiB blocks and checksummed, once through mapped views as the engine does (map,
 // Fetch, Write, Visit with CRC-32, release), once with pwrite and a checksum of the buffer. Both
-// start each pass on a new file, so neither finds its pages cached. Prints the ratio at the end.
+// start each pass on a new file, so neither finds its pages cached. Prints the ratios at the end.
 //
 //   KIV_BENCH_DIR   folder for the scratch file (default $TMPDIR, else /tmp); removed afterwards
 //   KIV_BENCH_MIB   file size in MiB (default 1024)
@@ -132,27 +132,39 @@ BENCHMARK(BM_PwriteChunks)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterat
 BENCHMARK(BM_MappedChunks)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_MappedChunksWithoutFetch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// Keeps each run's throughput so the ratio can be printed after the table.
+// Keeps each benchmark's throughput (the median when repeated) so that the ratios can be
+// printed after the table. Run with --benchmark_repetitions=5
+// --benchmark_enable_random_interleaving=true on a busy machine.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       const auto it = run.counters.find("bytes_per_second");
-      if (it != run.counters.end()) rates_[run.benchmark_name()] = it->second.value;
+      if (it == run.counters.end()) continue;
+      const std::string name = run.run_name.function_name;
+      if (run.run_type == Run::RT_Aggregate) {
+        if (run.aggregate_name == "median") medians_[name] = it->second.value;
+      } else {
+        singles_[name] = it->second.value;
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {
-    const auto pwrite = rates_.find("BM_PwriteChunks/iterations:3/real_time");
-    if (pwrite == rates_.end() || pwrite->second <= 0) return;
-    for (const auto& [name, rate] : rates_) {
-      std::cout << name << ": " << rate / 1e9 << " GB/s; time vs pwrite: " << pwrite->second / rate
-                << "x\n";
+    std::map<std::string, double> rates = singles_;
+    for (const auto& [name, rate] : medians_) rates[name] = rate;
+    const auto pwrite = rates.find("BM_PwriteChunks");
+    if (pwrite == rates.end() || pwrite->second <= 0) return;
+    std::cout << (medians_.empty() ? "" : "medians: ") << "\n";
+    for (const auto& [name, rate] : rates) {
+      std::cout << "  " << name << ": " << rate / 1e9 << " GB/s, time "
+                << pwrite->second / rate << "x that of pwrite\n";
     }
   }
 
  private:
-  std::map<std::string, double> rates_;
+  std::map<std::string, double> singles_;
+  std::map<std::string, double> medians_;
 };
 
 }  // namespace
