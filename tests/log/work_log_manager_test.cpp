@@ -23,6 +23,7 @@
 #include "kiv/log/json_log_event_work.h"
 #include "kiv/log/set_up_on_complete_work.h"
 #include "kiv/log/set_up_on_retry_work.h"
+#include "kiv/work/asio_work_manager.h"
 #include "kiv/work/work_complete_callback.h"
 #include "kiv/work/work_exception_data.h"
 #include "kiv/work/work_status.h"
@@ -318,6 +319,42 @@ TEST_F(WorkLogManagerTest, SetUpWorkReportsADescriptionThatThrows) {
                                           WorkStatus(WorkResult::FatalError)));
   manager.reset();
   EXPECT_TRUE(LogFiles().empty());
+}
+
+// A work that registers the log as its observers, run by a real pool: its retry and its
+// important completion both reach the file (in either order: the log has two threads).
+TEST_F(WorkLogManagerTest, ObservesWorksRunByAPool) {
+  class FlakyWork : public ProbeWork {
+   public:
+    explicit FlakyWork(JsonWorkLogManager* log) : ProbeWork("true") {
+      AddCompleteCallback(log);
+      AddRetryCallback(log);
+    }
+    WorkStatus ExecuteTask() override {
+      return WorkStatus(++attempts_ == 1 ? WorkResult::RetryableError : WorkResult::Success);
+    }
+    bool CanRetry() override { return attempts_ < 2; }
+
+   private:
+    int attempts_ = 0;
+  };
+  {
+    auto manager = MakeManager(-9);
+    {
+      AsioWorkManager pool(1, true);
+      pool.Execute(std::make_shared<FlakyWork>(manager.get()));
+    }
+  }
+  const std::string retry =
+      std::string(kPrefix) +
+      "{\"event\":\"OnSimpleWorkRetry\",\"params\":{\"name\":\"ProbeWork\","
+      "\"important\":\"true\",\"workStatus\":{\"result\":\"3\",\"retry\":\"true\"}}}\n";
+  const std::string complete =
+      std::string(kPrefix) +
+      "{\"event\":\"OnWorkComplete\",\"params\":{\"name\":\"ProbeWork\","
+      "\"important\":\"true\",\"workStatus\":{\"result\":\"0\",\"retry\":\"false\"}}}\n";
+  const std::string text = LogText();
+  EXPECT_TRUE(text == retry + complete || text == complete + retry) << text;
 }
 
 // Many threads report at once; destruction writes every queued line, and lines never mix.
