@@ -1,4 +1,4 @@
-// Chunk views over mmap(2).
+// Chunk views cut from the shared mapping of a file.
 #include "kiv/file/posix/memory_map_view.h"
 
 #include <sys/mman.h>
