@@ -60,14 +60,26 @@ TEST_F(CompositeWorkTest, SequentialEndsWithFirstFailureOrLastOutcome) {
   };
   const WorkStatus ok(WorkResult::Success);
   const Case kCases[] = {
-      {"all succeed", {ok, ok, Status(WorkResult::Success, "dropped")}, WorkResult::Success, "",
+      {"all succeed",
+       {ok, ok, Status(WorkResult::Success, "dropped")},
+       WorkResult::Success,
+       "",
        {1, 1, 1}},
-      {"second fails", {ok, Status(WorkResult::Failure, "crc"), ok}, WorkResult::Failure, "crc",
+      {"second fails",
+       {ok, Status(WorkResult::Failure, "crc"), ok},
+       WorkResult::Failure,
+       "crc",
        {1, 1, 0}},
-      {"last fails", {ok, ok, Status(WorkResult::Failure, "end")}, WorkResult::Failure, "end",
+      {"last fails",
+       {ok, ok, Status(WorkResult::Failure, "end")},
+       WorkResult::Failure,
+       "end",
        {1, 1, 1}},
-      {"first fatal", {Status(WorkResult::FatalError, "boom"), ok, ok}, WorkResult::FatalError,
-       "boom", {1, 0, 0}},
+      {"first fatal",
+       {Status(WorkResult::FatalError, "boom"), ok, ok},
+       WorkResult::FatalError,
+       "boom",
+       {1, 0, 0}},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -246,7 +258,8 @@ TEST_F(CompositeWorkTest, EmptyCompositesStillComplete) {
   const Case kCases[] = {
       {"sequential", [] { return std::make_shared<SequentialWork>(); }},
       {"parallel", [] { return std::make_shared<ParallelWork>(); }},
-      {"lazy parallel", [] {
+      {"lazy parallel",
+       [] {
          return std::make_shared<test::ListLazyWork>(3, std::vector<std::shared_ptr<Work>>{});
        }},
   };
@@ -292,13 +305,15 @@ TEST(CompositeWorkReportTest, UnexpectedAndLateReports) {
   const std::string invalid = "Invalid child progress for CompositeWork::OnWorkComplete";
   const Case kCases[] = {
       {"sequence: later child first", false, {1}, 1, WorkResult::FatalError, invalid},
-      {"sequence: report after completion is ignored", false, {0, 1, 1, 0}, 1,
-       WorkResult::Success, ""},
-      {"sequence: same child twice while open", false, {0, 0}, 1, WorkResult::FatalError,
-       invalid},
-      {"parallel: same child twice while open", true, {0, 0}, 1, WorkResult::FatalError, invalid},
-      {"parallel: report after completion is ignored", true, {1, 0, 0}, 1, WorkResult::Success,
+      {"sequence: report after completion is ignored",
+       false,
+       {0, 1, 1, 0},
+       1,
+       WorkResult::Success,
        ""},
+      {"sequence: same child twice while open", false, {0, 0}, 1, WorkResult::FatalError, invalid},
+      {"parallel: same child twice while open", true, {0, 0}, 1, WorkResult::FatalError, invalid},
+      {"parallel: report after completion is ignored", true, {1, 0, 0}, 1, WorkResult::Success, ""},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -353,7 +368,8 @@ TEST(CompositeWorkOwnershipTest, DroppingTheRootFreesTheTree) {
   {
     auto leaf = MakeWork("leaf", TestWork::Returns(WorkResult::Success));
     auto lazyLeaf = MakeWork("lazyLeaf", TestWork::Returns(WorkResult::Success));
-    auto lazy = std::make_shared<test::ListLazyWork>(2, std::vector<std::shared_ptr<Work>>{lazyLeaf});
+    auto lazy =
+        std::make_shared<test::ListLazyWork>(2, std::vector<std::shared_ptr<Work>>{lazyLeaf});
     auto sequence = std::make_shared<SequentialWork>();
     sequence->AddChild(leaf);
     sequence->AddChild(lazy);

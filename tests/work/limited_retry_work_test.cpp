@@ -1,12 +1,11 @@
 // Retry limits: the sequence that restarts after a Failure and gives up into the workflow's
 // retry-pending state.
-#include "kiv/work/limited_retry_sequential_work.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "kiv/work/asio_work_manager.h"
+#include "kiv/work/limited_retry_sequential_work.h"
 #include "kiv/work/standard_workflow.h"
 #include "work_test_support.h"
 
@@ -86,9 +85,9 @@ TEST_F(LimitedRetrySequentialWorkTest, RestartedOnlyChildIsCountedPerTask) {
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE(round);
     Recorder recorder;
-    auto only = MakeWork("only", TestWork::Script({WorkStatus(WorkResult::Failure),
-                                                   WorkStatus(WorkResult::Failure),
-                                                   WorkStatus(WorkResult::Success)}));
+    auto only = MakeWork(
+        "only", TestWork::Script({WorkStatus(WorkResult::Failure), WorkStatus(WorkResult::Failure),
+                                  WorkStatus(WorkResult::Success)}));
     auto sequence = std::make_shared<LimitedRetrySequentialWork>(&recorder, 2);
     sequence->AddChild(only);
     auto workflow = StandardWorkflow::Create(sequence, &pool_, 2);

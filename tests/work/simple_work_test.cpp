@@ -28,10 +28,15 @@ TEST(SimpleWorkTest, RunLoopRepeatsWhileRetriesAreLeft) {
     WorkResult result;
   };
   const Case kCases[] = {
-      {"retryable error without retries", 0, {WorkResult::RetryableError}, 1,
+      {"retryable error without retries",
+       0,
+       {WorkResult::RetryableError},
+       1,
        WorkResult::RetryableError},
-      {"two retries then success", 2,
-       {WorkResult::RetryableError, WorkResult::RetryableError, WorkResult::Success}, 3,
+      {"two retries then success",
+       2,
+       {WorkResult::RetryableError, WorkResult::RetryableError, WorkResult::Success},
+       3,
        WorkResult::Success},
       {"allowance used up", 2, {WorkResult::RetryableError}, 3, WorkResult::RetryableError},
       {"failure is final", 3, {WorkResult::Failure}, 1, WorkResult::Failure},

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/property_tree/json_parser/error.hpp>
-#include <boost/property_tree/json_parser/detail/write.hpp>
 #include <boost/property_tree/ptree.hpp>
 #include <sstream>
 #include <stdexcept>
@@ -13,6 +11,13 @@
 #include "kiv/work/work_error_data.h"
 #include "kiv/work/work_exception_data.h"
 #include "work_test_support.h"
+
+// The compact JSON writer alone (the full json_parser header drags in deprecated Bind); its
+// error type must come first.
+// clang-format off
+#include <boost/property_tree/json_parser/error.hpp>
+#include <boost/property_tree/json_parser/detail/write.hpp>
+// clang-format on
 
 namespace kiv {
 namespace {

@@ -300,7 +300,8 @@ TEST(WorkFatalStressTest, FatalErrorDeepInTheTreeInterruptsRunningSiblings) {
       sequence->AddChild(deep);
       deep = sequence;
     }
-    root->AddChild(std::make_shared<test::ListLazyWork>(2, std::vector<std::shared_ptr<Work>>{deep}));
+    root->AddChild(
+        std::make_shared<test::ListLazyWork>(2, std::vector<std::shared_ptr<Work>>{deep}));
     auto workflow = StandardWorkflow::Create(root, &pool, 6);
     ASSERT_TRUE(workflow->Start());
     ASSERT_TRUE(recorder.WaitForCompletions(1));

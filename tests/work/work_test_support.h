@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <boost/property_tree/ptree.hpp>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -12,8 +13,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
-#include <boost/property_tree/ptree.hpp>
 
 #include "kiv/work/conditional_work.h"
 #include "kiv/work/lazy_parallel_work.h"

@@ -31,7 +31,9 @@ struct AsioWorkManager::Impl {
 };
 
 AsioWorkManager::AsioWorkManager(uint32_t threadCount, bool drainOnShutdown)
-    : impl_(std::make_unique<Impl>()), threadCount_(threadCount), drainOnShutdown_(drainOnShutdown) {
+    : impl_(std::make_unique<Impl>()),
+      threadCount_(threadCount),
+      drainOnShutdown_(drainOnShutdown) {
   impl_->keepAlive.emplace(impl_->service.get_executor());
   impl_->threads.reserve(threadCount);
   for (uint32_t i = 0; i < threadCount; ++i) {

@@ -8,9 +8,7 @@
 
 namespace kiv {
 
-ParallelWork::ParallelWork(WorkCompleteCallback* callback) : CompositeWork(callback) {
-  Reserve(2);
-}
+ParallelWork::ParallelWork(WorkCompleteCallback* callback) : CompositeWork(callback) { Reserve(2); }
 
 bool ParallelWork::AddChild(const std::shared_ptr<Work>& child) {
   if (!child) throw std::invalid_argument("ParallelWork::AddChild called with no child");

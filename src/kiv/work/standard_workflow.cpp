@@ -166,15 +166,14 @@ void StandardWorkflow::OnSimpleWorkComplete(const std::shared_ptr<SimpleWork>& w
     --runningCount_;
     if (--it->second.second == 0) running_.erase(it);
   }
-  if (!IsFinishedLocked() && (status.result == WorkResult::Interrupted ||
-                              status.result == WorkResult::RetryableError)) {
+  if (!IsFinishedLocked() &&
+      (status.result == WorkResult::Interrupted || status.result == WorkResult::RetryableError)) {
     QueueWorkLocked(work);
   }
   Dispatch();
 }
 
-void StandardWorkflow::OnWorkComplete(const std::shared_ptr<Work>& work,
-                                      const WorkStatus& status) {
+void StandardWorkflow::OnWorkComplete(const std::shared_ptr<Work>& work, const WorkStatus& status) {
   std::unique_lock lock(lock_);
   if (!IsStartedLocked() || IsFinishedLocked()) return;
   switch (status.result) {

@@ -35,7 +35,8 @@ class Work : public WorkDescriptor {
   // Makes the work ready to run again from its beginning.
   virtual void Reset() = 0;
   // Describe, then the status under "workStatus".
-  virtual void DescribeWithStatus(const WorkStatus& status, boost::property_tree::ptree& tree) const;
+  virtual void DescribeWithStatus(const WorkStatus& status,
+                                  boost::property_tree::ptree& tree) const;
   virtual std::shared_ptr<Work> SharedFromThis() = 0;
   virtual std::shared_ptr<const Work> SharedFromThisConst() const = 0;
   virtual void SetParent(const std::shared_ptr<CompositeWork>& parent);
