@@ -210,14 +210,21 @@ TEST_F(CompositeWorkTest, ConditionalWithoutAllChildrenCannotStart) {
   auto conditional = std::make_shared<test::TestConditionalWork>(
       MakeWork("condition", TestWork::Returns(WorkResult::Success)),
       MakeWork("onSuccess", TestWork::Returns(WorkResult::Success)), nullptr);
-  auto workflow = StandardWorkflow::Create(conditional, &pool_, 1);
-  try {
-    workflow->Start();
-    ADD_FAILURE() << "started";
-  } catch (const std::logic_error& e) {
-    EXPECT_STREQ(e.what(), "ConditionalWork::QueueAvailableWork called with incomplete children");
+  // A sibling queued before the failure must not stay queued.
+  auto root = std::make_shared<ParallelWork>();
+  root->AddChild(MakeWork("sibling", TestWork::Returns(WorkResult::Success)));
+  root->AddChild(conditional);
+  auto workflow = StandardWorkflow::Create(root, &pool_, 1);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      workflow->Start();
+      ADD_FAILURE() << "started";
+    } catch (const std::logic_error& e) {
+      EXPECT_STREQ(e.what(), "ConditionalWork::QueueAvailableWork called with incomplete children");
+    }
+    EXPECT_EQ(workflow->GetState(), WorkflowState::NotStarted);
+    EXPECT_EQ(workflow->GetReadyCount(), 0u);
   }
-  EXPECT_EQ(workflow->GetState(), WorkflowState::NotStarted);
 }
 
 TEST_F(CompositeWorkTest, DeferredRunsWhatIsAssignedWhileTheTreeRuns) {

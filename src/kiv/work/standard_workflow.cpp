@@ -56,8 +56,14 @@ bool StandardWorkflow::Start() {
   std::lock_guard guard(lock_);
   if (IsStartedLocked()) return false;
   // The tree queues its first ready works back into this workflow (same thread, lock re-entered).
-  // If it throws, the state stays NotStarted.
-  root_->QueueAvailableWork(shared_from_this());
+  // If it throws, the state stays NotStarted and nothing it queued is kept, so that a later Start
+  // does not queue those works twice.
+  try {
+    root_->QueueAvailableWork(shared_from_this());
+  } catch (...) {
+    ready_.clear();
+    throw;
+  }
   state_ = WorkflowState::Running;
   Dispatch();
   return true;
