@@ -17,10 +17,10 @@ namespace kiv::http {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Pattern;
-using testing::Sink;
 using kiv::test::Fault;
 using kiv::test::TestNodeServer;
+using testing::Pattern;
+using testing::Sink;
 
 const std::string kBody = Pattern(100000);
 
@@ -32,7 +32,9 @@ class CurlRequestTest : public ::testing::Test {
     server_.Start();
   }
 
-  RequestParams Params(const std::string& path) { return RequestParams(server_.Url(path), &sink_.writer); }
+  RequestParams Params(const std::string& path) {
+    return RequestParams(server_.Url(path), &sink_.writer);
+  }
 
   bool WaitForRequests(size_t n) { return server_.WaitForRequests(n, 10s); }
 
@@ -231,9 +233,8 @@ TEST_F(CurlRequestTest, CancelFromAnotherThreadStopsARunningTransferPromptly) {
   stallInBody.stallAfterBytes = 1000;
   Fault slow;
   slow.bytesPerSecond = 1000;
-  const Case kCases[] = {{"waiting for the answer", stall},
-                         {"waiting in the body", stallInBody},
-                         {"slow body", slow}};
+  const Case kCases[] = {
+      {"waiting for the answer", stall}, {"waiting in the body", stallInBody}, {"slow body", slow}};
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     server_.ClearRequests();
@@ -360,17 +361,28 @@ TEST(CurlRequestMapping, LibcurlCodesMapToStates) {
     State expected;
   };
   const Case kCases[] = {
-      {0, 200, State::Success},          {1, 0, State::BadUrl},
-      {3, 0, State::BadUrl},             {4, 0, State::BadUrl},
-      {5, 0, State::ResolveFailed},      {6, 0, State::ResolveFailed},
-      {7, 0, State::ConnectFailed},      {9, 403, State::HttpClientError},
-      {22, 404, State::HttpClientError}, {22, 499, State::HttpClientError},
-      {22, 500, State::HttpServerError}, {78, 550, State::HttpServerError},
-      {55, 0, State::ConnectionReset},   {56, 200, State::ConnectionReset},
-      {23, 200, State::WriteFailed},     {18, 206, State::DataMismatch},
-      {33, 206, State::DataMismatch},    {28, 0, State::Timeout},
-      {27, 0, State::OutOfMemory},       {2, 0, State::OtherError},
-      {42, 0, State::OtherError},        {47, 302, State::OtherError},
+      {0, 200, State::Success},
+      {1, 0, State::BadUrl},
+      {3, 0, State::BadUrl},
+      {4, 0, State::BadUrl},
+      {5, 0, State::ResolveFailed},
+      {6, 0, State::ResolveFailed},
+      {7, 0, State::ConnectFailed},
+      {9, 403, State::HttpClientError},
+      {22, 404, State::HttpClientError},
+      {22, 499, State::HttpClientError},
+      {22, 500, State::HttpServerError},
+      {78, 550, State::HttpServerError},
+      {55, 0, State::ConnectionReset},
+      {56, 200, State::ConnectionReset},
+      {23, 200, State::WriteFailed},
+      {18, 206, State::DataMismatch},
+      {33, 206, State::DataMismatch},
+      {28, 0, State::Timeout},
+      {27, 0, State::OutOfMemory},
+      {2, 0, State::OtherError},
+      {42, 0, State::OtherError},
+      {47, 302, State::OtherError},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.code);

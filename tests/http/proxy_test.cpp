@@ -1,5 +1,3 @@
-#include "kiv/http/proxy_choice.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,6 +7,7 @@
 #include "kiv/http/posix/automatic_proxy.h"
 #include "kiv/http/posix/manual_proxy.h"
 #include "kiv/http/posix/proxy_factory_impl.h"
+#include "kiv/http/proxy_choice.h"
 #include "kiv/http/round_robin_session_factory.h"
 #include "kiv/http/session.h"
 #include "support/test_node_server.h"
@@ -61,9 +60,8 @@ TEST(ProxyChoiceTest, PicksTheHttpProxyUnlessTheHostIsBypassed) {
 
 TEST(ProxyChoiceTest, HostOfUrl) {
   const std::pair<std::string, std::string> kCases[] = {
-      {"http://a.b/c", "a.b"},         {"https://u:p@h:8080/x?y", "h"},
-      {"http://[::1]:80/", "[::1]"},   {"http://h?q", "h"},
-      {"h.example:81", "h.example"},   {"", ""},
+      {"http://a.b/c", "a.b"}, {"https://u:p@h:8080/x?y", "h"}, {"http://[::1]:80/", "[::1]"},
+      {"http://h?q", "h"},     {"h.example:81", "h.example"},   {"", ""},
   };
   for (const auto& [url, host] : kCases) {
     SCOPED_TRACE(url);
@@ -83,25 +81,38 @@ TEST(ProxyFactoryImplTest, EnvironmentGivesAManualProxy) {
       {"http_proxy", {{"http_proxy", "http://p:3128"}}, "http://a.com/", "http://p:3128", ""},
       {"http_proxy first",
        {{"http_proxy", "p1:1"}, {"HTTP_PROXY", "p2:2"}, {"all_proxy", "p3:3"}},
-       "http://a.com/", "p1:1", ""},
+       "http://a.com/",
+       "p1:1",
+       ""},
       {"upper case", {{"HTTP_PROXY", "p2:2"}, {"ALL_PROXY", "p4:4"}}, "http://a.com/", "p2:2", ""},
       {"all_proxy", {{"all_proxy", "p3:3"}, {"ALL_PROXY", "p4:4"}}, "http://a.com/", "p3:3", ""},
       {"ALL_PROXY", {{"ALL_PROXY", "p4:4"}}, "http://a.com/", "p4:4", ""},
-      {"empty value is not set", {{"http_proxy", ""}, {"all_proxy", "p3:3"}}, "http://a.com/",
-       "p3:3", ""},
+      {"empty value is not set",
+       {{"http_proxy", ""}, {"all_proxy", "p3:3"}},
+       "http://a.com/",
+       "p3:3",
+       ""},
       {"no_proxy domain",
        {{"http_proxy", "p:1"}, {"no_proxy", "example.com"}},
-       "http://cdn.example.com/", "", "example.com;*.example.com"},
+       "http://cdn.example.com/",
+       "",
+       "example.com;*.example.com"},
       {"no_proxy domain itself",
        {{"http_proxy", "p:1"}, {"no_proxy", ".example.com, localhost"}},
-       "http://example.com/", "", "example.com;*.example.com;localhost;*.localhost"},
+       "http://example.com/",
+       "",
+       "example.com;*.example.com;localhost;*.localhost"},
       {"no_proxy other host",
        {{"http_proxy", "p:1"}, {"no_proxy", "example.com"}},
-       "http://example.org/", "p:1", "example.com;*.example.com"},
+       "http://example.org/",
+       "p:1",
+       "example.com;*.example.com"},
       {"NO_PROXY", {{"http_proxy", "p:1"}, {"NO_PROXY", "*"}}, "http://a.com/", "", "*"},
       {"no_proxy first",
        {{"http_proxy", "p:1"}, {"no_proxy", "a.com"}, {"NO_PROXY", "*"}},
-       "http://b.com/", "p:1", "a.com;*.a.com"},
+       "http://b.com/",
+       "p:1",
+       "a.com;*.a.com"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -117,7 +128,8 @@ TEST(ProxyFactoryImplTest, EnvironmentGivesAManualProxy) {
 }
 
 TEST(ProxyFactoryImplTest, WithoutEnvironmentUsesTheDesktopSettingsOrGoesDirect) {
-  ProxyFactoryImpl factory(posix::ProxyTimeouts{}, [](const char*) -> const char* { return nullptr; });
+  ProxyFactoryImpl factory(posix::ProxyTimeouts{},
+                           [](const char*) -> const char* { return nullptr; });
   const std::shared_ptr<Proxy> proxy = factory.Create();
   ASSERT_TRUE(proxy);
   EXPECT_TRUE(std::dynamic_pointer_cast<posix::AutomaticProxy>(proxy) ||

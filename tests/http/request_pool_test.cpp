@@ -1,5 +1,3 @@
-#include "kiv/http/round_robin_request_pool.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,6 +9,7 @@
 #include "kiv/http/pooled_request_wrapper.h"
 #include "kiv/http/proxy.h"
 #include "kiv/http/proxy_factory.h"
+#include "kiv/http/round_robin_request_pool.h"
 #include "kiv/http/round_robin_session_factory.h"
 #include "kiv/http/session.h"
 #include "support/test_node_server.h"

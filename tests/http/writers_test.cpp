@@ -1,5 +1,3 @@
-#include "kiv/http/bounded_data_writer.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +8,7 @@
 #include "http/test_util.h"
 #include "kiv/file/bounded_data.h"
 #include "kiv/file/exceptions.h"
+#include "kiv/http/bounded_data_writer.h"
 #include "kiv/http/curl_request.h"
 #include "kiv/http/stringstream_writer.h"
 #include "support/test_node_server.h"

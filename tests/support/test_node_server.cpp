@@ -23,7 +23,7 @@ using tcp = asio::ip::tcp;
 
 // Largest request body (POST) the server reads; larger requests end the connection.
 constexpr uint64_t kMaxRequestBody = 64ull << 20;
-constexpr size_t kSlice = 64 * 1024;
+constexpr size_t kSlice = size_t{64} * 1024;
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -34,7 +34,8 @@ std::string Lower(std::string_view text) {
 std::string PercentDecode(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+    if (text[i] == '%' && i + 2 < text.size() &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
         std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
       out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
       i += 2;
@@ -57,18 +58,30 @@ std::string PathOfTarget(std::string_view target) {
 
 const char* Reason(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 206: return "Partial Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 416: return "Range Not Satisfiable";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 206:
+      return "Partial Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 416:
+      return "Range Not Satisfiable";
+    case 500:
+      return "Internal Server Error";
+    case 502:
+      return "Bad Gateway";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Status";
   }
 }
 
@@ -322,7 +335,8 @@ struct TestNodeServer::FileSource {
   }
 };
 
-std::unique_ptr<TestNodeServer::FileSource> TestNodeServer::OpenFile(const std::string& path) const {
+std::unique_ptr<TestNodeServer::FileSource> TestNodeServer::OpenFile(
+    const std::string& path) const {
   auto source = std::make_unique<FileSource>();
   {
     std::lock_guard lock(mutex_);
@@ -358,7 +372,7 @@ void TestNodeServer::AcceptLoop() {
   }
 }
 
-void TestNodeServer::Serve(std::shared_ptr<Connection> connection) {
+void TestNodeServer::Serve(const std::shared_ptr<Connection>& connection) {
   tcp::socket& socket = connection->socket;
   const int fd = socket.native_handle();
   beast::flat_buffer buffer;
@@ -392,13 +406,15 @@ void TestNodeServer::Serve(std::shared_ptr<Connection> connection) {
                  : Outcome::kClose;
     }
     if (!fault.redirectTo.empty()) {
-      return send(head(302, 0, keepAlive, "Location: " + fault.redirectTo + "\r\n")) ? done
-                                                                                     : Outcome::kClose;
+      return send(head(302, 0, keepAlive, "Location: " + fault.redirectTo + "\r\n"))
+                 ? done
+                 : Outcome::kClose;
     }
 
     std::unique_ptr<FileSource> source = OpenFile(record.path);
     if (!source) {
-      if (record.method == "POST") return send(head(200, 0, keepAlive, "")) ? done : Outcome::kClose;
+      if (record.method == "POST")
+        return send(head(200, 0, keepAlive, "")) ? done : Outcome::kClose;
       const std::string body = "not found\n";
       return send(head(404, body.size(), keepAlive, "Content-Type: text/plain\r\n") + body)
                  ? done
@@ -410,7 +426,8 @@ void TestNodeServer::Serve(std::shared_ptr<Connection> connection) {
       range = ParseRange(record.range, size);
     }
     if (range.kind == ByteRange::kUnsatisfiable) {
-      return send(head(416, 0, keepAlive, "Content-Range: bytes */" + std::to_string(size) + "\r\n"))
+      return send(
+                 head(416, 0, keepAlive, "Content-Range: bytes */" + std::to_string(size) + "\r\n"))
                  ? done
                  : Outcome::kClose;
     }

@@ -43,9 +43,9 @@ struct RecordedRequest {
   size_t number = 0;      // 1-based, in order of arrival
   size_t connection = 0;  // 1-based id of the TCP connection it came on
   std::string method;
-  std::string target;     // as sent: "/a/b.bin?x" or, through a proxy, "http://host/a/b.bin"
-  std::string path;       // target without query, percent-decoded
-  std::string range;      // the Range header, empty if none
+  std::string target;  // as sent: "/a/b.bin?x" or, through a proxy, "http://host/a/b.bin"
+  std::string path;    // target without query, percent-decoded
+  std::string range;   // the Range header, empty if none
   std::string userAgent;
   std::string contentType;
   std::string acceptEncoding;
@@ -106,7 +106,7 @@ class TestNodeServer {
   struct Connection;
 
   void AcceptLoop();
-  void Serve(std::shared_ptr<Connection> connection);
+  void Serve(const std::shared_ptr<Connection>& connection);
   Fault TakeFault(const std::string& path, size_t number);
   struct FileSource;
   // The file at a request path, or none; read slice by slice while the body is sent.

@@ -51,7 +51,9 @@ std::string BodyOf(const std::string& answer) {
   return end == std::string::npos ? std::string() : answer.substr(end + 4);
 }
 
-std::string StatusLineOf(const std::string& answer) { return answer.substr(0, answer.find("\r\n")); }
+std::string StatusLineOf(const std::string& answer) {
+  return answer.substr(0, answer.find("\r\n"));
+}
 
 class TestNodeServerTest : public ::testing::Test {
  protected:
@@ -130,7 +132,8 @@ TEST_F(TestNodeServerTest, RecordsRequestsAndAppliesFaultsByPathAndNumber) {
   EXPECT_EQ(StatusLineOf(Exchange(server.Port(), Get("/f"))), kStatus503);
   EXPECT_EQ(StatusLineOf(Exchange(server.Port(), Get("/f"))), kStatus503);
   EXPECT_EQ(BodyOf(Exchange(server.Port(), Get("/f"))), "abcdef");
-  EXPECT_EQ(BodyOf(Exchange(server.Port(), Get("/f"))), std::string("ab\x9c" "def"));
+  EXPECT_EQ(BodyOf(Exchange(server.Port(), Get("/f"))), std::string("ab\x9c"
+                                                                    "def"));
   EXPECT_EQ(BodyOf(Exchange(server.Port(), Get("/f", "Range: bytes=1-2\r\n"))), "abcdef");
   Fault redirect;
   redirect.redirectTo = "/elsewhere";
@@ -139,9 +142,10 @@ TEST_F(TestNodeServerTest, RecordsRequestsAndAppliesFaultsByPathAndNumber) {
   EXPECT_EQ(StatusLineOf(answer), "HTTP/1.1 302 Found");
   EXPECT_NE(answer.find("Location: /elsewhere\r\n"), std::string::npos);
 
-  Exchange(server.Port(), "POST /post HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
-                          "Content-Type: application/json\r\nUser-Agent: ua\r\n"
-                          "Content-Length: 7\r\n\r\n{\"a\":1}");
+  Exchange(server.Port(),
+           "POST /post HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+           "Content-Type: application/json\r\nUser-Agent: ua\r\n"
+           "Content-Length: 7\r\n\r\n{\"a\":1}");
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 7u);
   for (size_t i = 0; i < requests.size(); ++i) EXPECT_EQ(requests[i].number, i + 1);

@@ -14,7 +14,8 @@ namespace kiv::http {
 
 class BoundedDataWriter : public WriteCallback {
  public:
-  explicit BoundedDataWriter(std::shared_ptr<kiv::file::BoundedData> data) : data_(std::move(data)) {}
+  explicit BoundedDataWriter(std::shared_ptr<kiv::file::BoundedData> data)
+      : data_(std::move(data)) {}
 
   RequestResult Write(const void* data, uint64_t size) override;
 

@@ -59,8 +59,8 @@ uint32_t ClippedTimeMs(double seconds, int32_t connectTimeout, int32_t timeout) 
   constexpr int64_t kMaxSeconds = 4294967;
   uint32_t measured = 0;
   if (seconds > 0) {  // also false for NaN
-    measured = seconds > static_cast<double>(kMaxSeconds) ? kMax
-                                                          : static_cast<uint32_t>(seconds * 1000);
+    measured =
+        seconds > static_cast<double>(kMaxSeconds) ? kMax : static_cast<uint32_t>(seconds * 1000);
   }
   const int64_t larger = std::max(connectTimeout, timeout);
   const int64_t smaller = std::min(connectTimeout, timeout);
@@ -76,21 +76,36 @@ uint32_t ClippedTimeMs(double seconds, int32_t connectTimeout, int32_t timeout) 
 
 const char* ToString(State state) {
   switch (state) {
-    case State::Idle: return "Idle";
-    case State::Running: return "Running";
-    case State::Success: return "Success";
-    case State::Cancelled: return "Cancelled";
-    case State::BadUrl: return "BadUrl";
-    case State::ResolveFailed: return "ResolveFailed";
-    case State::ConnectFailed: return "ConnectFailed";
-    case State::HttpClientError: return "HttpClientError";
-    case State::HttpServerError: return "HttpServerError";
-    case State::ConnectionReset: return "ConnectionReset";
-    case State::WriteFailed: return "WriteFailed";
-    case State::DataMismatch: return "DataMismatch";
-    case State::Timeout: return "Timeout";
-    case State::OutOfMemory: return "OutOfMemory";
-    case State::OtherError: return "OtherError";
+    case State::Idle:
+      return "Idle";
+    case State::Running:
+      return "Running";
+    case State::Success:
+      return "Success";
+    case State::Cancelled:
+      return "Cancelled";
+    case State::BadUrl:
+      return "BadUrl";
+    case State::ResolveFailed:
+      return "ResolveFailed";
+    case State::ConnectFailed:
+      return "ConnectFailed";
+    case State::HttpClientError:
+      return "HttpClientError";
+    case State::HttpServerError:
+      return "HttpServerError";
+    case State::ConnectionReset:
+      return "ConnectionReset";
+    case State::WriteFailed:
+      return "WriteFailed";
+    case State::DataMismatch:
+      return "DataMismatch";
+    case State::Timeout:
+      return "Timeout";
+    case State::OutOfMemory:
+      return "OutOfMemory";
+    case State::OtherError:
+      return "OtherError";
   }
   return "Unknown";
 }
@@ -290,8 +305,8 @@ size_t CurlRequest::OnBody(char* data, size_t size, size_t count, void* self) {
     }
   }
   WriteCallback* writer = request->params_->writer;
-  RequestResult written = writer != nullptr ? writer->Write(data, offered)
-                                            : RequestResult(State::WriteFailed, 0);
+  RequestResult written =
+      writer != nullptr ? writer->Write(data, offered) : RequestResult(State::WriteFailed, 0);
   // A writer that claims more than it was offered is broken; never pass that on to libcurl.
   if (written.bytesWritten > offered) {
     written.bytesWritten = 0;

@@ -1,7 +1,6 @@
 #include "kiv/http/proxy_choice.h"
 
 #include <boost/xpressive/xpressive_dynamic.hpp>
-
 #include <vector>
 
 namespace kiv::http {
@@ -79,7 +78,7 @@ std::string ChooseProxy(const std::string& url, const std::string& proxyList,
       haveGeneral = true;
     }
   }
-  const std::string candidate = haveHttp ? httpProxy : generalProxy;
+  std::string candidate = haveHttp ? httpProxy : generalProxy;
   if (candidate.empty() || candidate == ":" || candidate == "::") return {};
 
   for (const std::string& entry : SplitList(bypassList)) {

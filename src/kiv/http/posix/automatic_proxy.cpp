@@ -13,8 +13,7 @@ AutomaticProxy::~AutomaticProxy() {
   if (factory_ != nullptr) px_proxy_factory_free(static_cast<pxProxyFactory*>(factory_));
 }
 
-std::string AutomaticProxy::ChooseFromAnswers(const std::string& url,
-                                              const char* const* answers) {
+std::string AutomaticProxy::ChooseFromAnswers(const std::string& url, const char* const* answers) {
   if (answers == nullptr) return {};
   for (const char* const* answer = answers; *answer != nullptr; ++answer) {
     const std::string text = *answer;
@@ -28,7 +27,8 @@ std::string AutomaticProxy::ProxyForUrl(const std::string& url) {
   if (factory_ == nullptr || detectionFailed_.load()) return {};
   // libproxy's lookup is thread-safe, so parallel requests of a session do not wait on each
   // other here.
-  char** answers = px_proxy_factory_get_proxies(static_cast<pxProxyFactory*>(factory_), url.c_str());
+  char** answers =
+      px_proxy_factory_get_proxies(static_cast<pxProxyFactory*>(factory_), url.c_str());
   if (answers == nullptr) {
     detectionFailed_.store(true);
     return {};

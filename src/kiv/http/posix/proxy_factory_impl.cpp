@@ -19,7 +19,10 @@ std::string Trim(const std::string& text) {
 }  // namespace
 
 ProxyFactoryImpl::ProxyFactoryImpl(const ProxyTimeouts& timeouts)
-    : ProxyFactoryImpl(timeouts, [](const char* name) { return std::getenv(name); }) {}
+    : ProxyFactoryImpl(timeouts, [](const char* name) {
+        // Read once per session; the program does not change its environment while running.
+        return std::getenv(name);  // NOLINT(concurrency-mt-unsafe)
+      }) {}
 
 ProxyFactoryImpl::ProxyFactoryImpl(const kiv::EngineSettings& settings)
     : ProxyFactoryImpl(ProxyTimeouts{settings.proxyResolveTimeout, settings.proxyConnectTimeout,
