@@ -101,5 +101,27 @@ TEST_F(LimitedRetrySequentialWorkTest, RestartedOnlyChildIsCountedPerTask) {
   }
 }
 
+// A simple work's allowance is restored each time the workflow queues it, so after Retry it
+// may repeat again.
+TEST_F(LimitedRetrySequentialWorkTest, SimpleWorkGetsAFreshAllowanceWhenQueuedAgain) {
+  const WorkStatus error(WorkResult::RetryableError);
+  auto work = MakeWork(
+      "w", TestWork::Script({error, error, error, WorkStatus(WorkResult::Success)}), 1, &recorder_);
+  work->AddRetryCallback(&recorder_);
+  auto workflow = StandardWorkflow::Create(work, &pool_, 1);
+  workflow->AddRetryableErrorCallback(&retryPending_);
+  ASSERT_TRUE(workflow->Start());
+  ASSERT_TRUE(recorder_.WaitForCompletions(1));
+  EXPECT_EQ(recorder_.Completions()[0].status.result, WorkResult::RetryableError);
+  EXPECT_EQ(work->Runs(), 2);
+  ASSERT_TRUE(WaitUntil([&] { return workflow->GetReadyCount() == 1; }));
+  ASSERT_TRUE(workflow->Retry());
+  ASSERT_TRUE(recorder_.WaitForCompletions(2));
+  EXPECT_EQ(recorder_.Completions()[1].status.result, WorkResult::Success);
+  EXPECT_EQ(work->Runs(), 4);
+  EXPECT_EQ(recorder_.Retries().size(), 2u);
+  EXPECT_EQ(retryPending_.Count(), 1u);
+}
+
 }  // namespace
 }  // namespace kiv
