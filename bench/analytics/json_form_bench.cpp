@@ -1,9 +1,9 @@
 // Cost of the JSON form for the trees the engine writes most: a completion's events body (one
 // counted event and one report per node) and a work-log line for a completed work.
-#include <sstream>
-
 #include <benchmark/benchmark.h>
+
 #include <boost/property_tree/ptree.hpp>
+#include <sstream>
 
 #include "kiv/analytics/json_form.h"
 #include "kiv/analytics/optimizer_analytics_request.h"

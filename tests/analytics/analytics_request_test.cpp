@@ -1,16 +1,15 @@
 // The analytics records' keys, their order and their text, compared with literal bodies.
-#include "kiv/analytics/transfer_analytics_request.h"
-
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
 
 #include <boost/property_tree/ptree.hpp>
-#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include "kiv/analytics/error_analytics_request.h"
 #include "kiv/analytics/json_form.h"
 #include "kiv/analytics/optimizer_analytics_request.h"
 #include "kiv/analytics/simple_event_analytics_request.h"
+#include "kiv/analytics/transfer_analytics_request.h"
 
 namespace kiv {
 namespace {
@@ -45,10 +44,11 @@ TEST(TransferAnalyticsRequestTest, WritesStatusBytesAndSeconds) {
     SCOPED_TRACE(c.name);
     const TransferAnalyticsRequest request("partner", "package", "1.2", "0123abcd", c.state,
                                            c.bytes, c.durationMs);
-    EXPECT_EQ(Body(request), std::string("{\"pid\":\"partner\",\"pkgid\":\"package\",\"vid\":\"1.2\","
-                                         "\"tid\":\"0123abcd\",\"status\":\"") +
-                                 c.status + "\",\"transferBytes\":\"" + c.bytesText +
-                                 "\",\"duration\":\"" + c.duration + "\"}\n");
+    EXPECT_EQ(Body(request),
+              std::string("{\"pid\":\"partner\",\"pkgid\":\"package\",\"vid\":\"1.2\","
+                          "\"tid\":\"0123abcd\",\"status\":\"") +
+                  c.status + "\",\"transferBytes\":\"" + c.bytesText + "\",\"duration\":\"" +
+                  c.duration + "\"}\n");
   }
 }
 

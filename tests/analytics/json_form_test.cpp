@@ -7,9 +7,10 @@
 #include <vector>
 
 #define BOOST_BIND_GLOBAL_PLACEHOLDERS
+#include <gtest/gtest.h>
+
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
-#include <gtest/gtest.h>
 
 namespace kiv {
 namespace {
@@ -58,8 +59,7 @@ TEST(JsonFormTest, WritesTreesCompactly) {
        Object({{"event", Leaf("Start")},
                {"params", Object({{"id", Leaf("7")}, {"inner", Object({{"x", Leaf("y")}})}})}}),
        "{\"event\":\"Start\",\"params\":{\"id\":\"7\",\"inner\":{\"x\":\"y\"}}}\n"},
-      {"keys are escaped like data", Object({{"a\"b/c", Leaf("v")}}),
-       "{\"a\\\"b\\/c\":\"v\"}\n"},
+      {"keys are escaped like data", Object({{"a\"b/c", Leaf("v")}}), "{\"a\\\"b\\/c\":\"v\"}\n"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -144,14 +144,9 @@ TEST(JsonFormTest, DoublesUseSixteenSignificantDigits) {
     const char* expected;
   };
   const Case kCases[] = {
-      {1.5, "1.5"},
-      {0.25, "0.25"},
-      {1.0 / 3.0, "0.3333333333333333"},
-      {0.0, "0"},
-      {1500 / 1000.0, "1.5"},
-      {123456789.0, "123456789"},
-      {1e20, "1e+20"},
-      {-2.5, "-2.5"},
+      {1.5, "1.5"},    {0.25, "0.25"},         {1.0 / 3.0, "0.3333333333333333"},
+      {0.0, "0"},      {1500 / 1000.0, "1.5"}, {123456789.0, "123456789"},
+      {1e20, "1e+20"}, {-2.5, "-2.5"},
   };
   // A German global locale must not put a decimal comma into the wire format.
   std::locale previous = std::locale::global(std::locale::classic());

@@ -3,18 +3,17 @@
 // caller. The null manager sends nothing.
 #include "kiv/analytics/json_http_analytics_manager.h"
 
-#include <sys/socket.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <boost/property_tree/ptree.hpp>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#include <boost/property_tree/ptree.hpp>
-#include <gtest/gtest.h>
 
 #include "kiv/analytics/json_http_analytics_event_work.h"
 #include "kiv/analytics/null_analytics_manager.h"

@@ -1,9 +1,9 @@
 // Work-log file names and line prefixes, in UTC whatever the local time zone.
 #include "kiv/log/log_file_name.h"
 
-#include <cstdlib>
-
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace kiv {
 namespace {
@@ -23,8 +23,7 @@ TEST(LogFileNameTest, FormatsUtcTime) {
       {"epoch", 0, 0, "Log.1970.01.01.00.00.00.txt", "[1970-01-01 00:00:00] "},
       {"two-digit fields padded", 1396543380, 0, "Log.2014.04.03.16.43.00.txt",
        "[2014-04-03 16:43:00] "},
-      {"first collision", 1396543380, 1, "Log.2014.04.03.16.43.00.txt.1",
-       "[2014-04-03 16:43:00] "},
+      {"first collision", 1396543380, 1, "Log.2014.04.03.16.43.00.txt.1", "[2014-04-03 16:43:00] "},
       {"later collisions count on", 1396543380, 12, "Log.2014.04.03.16.43.00.txt.12",
        "[2014-04-03 16:43:00] "},
       {"end of a year", 1704067199, 0, "Log.2023.12.31.23.59.59.txt", "[2023-12-31 23:59:59] "},

@@ -1,11 +1,11 @@
 // The work log on real files in a temporary folder: line format, file naming on collisions,
 // the level filter with the flags of completions and retries, lazy opening, failures that
 // never reach the caller, and the drain on destruction.
-#include "kiv/log/json_work_log_manager.h"
-
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <algorithm>
+#include <boost/property_tree/ptree.hpp>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -15,12 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include <boost/property_tree/ptree.hpp>
-#include <gtest/gtest.h>
-
 #include "kiv/analytics/track_event_work.h"
 #include "kiv/file/posix/filesystem_impl.h"
 #include "kiv/log/json_log_event_work.h"
+#include "kiv/log/json_work_log_manager.h"
 #include "kiv/log/set_up_on_complete_work.h"
 #include "kiv/log/set_up_on_retry_work.h"
 #include "kiv/work/asio_work_manager.h"
@@ -146,12 +144,13 @@ TEST_F(WorkLogManagerTest, RunsInTheSameSecondWriteSeparateFiles) {
     std::string file;
     std::string id;
   };
-  for (const auto& c : {Case{name, "first"}, Case{name + ".1", "second"},
-                        Case{name + ".2", "third"}}) {
+  for (const auto& c :
+       {Case{name, "first"}, Case{name + ".1", "second"}, Case{name + ".2", "third"}}) {
     SCOPED_TRACE(c.file);
-    EXPECT_EQ(LogText(c.file), std::string(kPrefix) + "{\"event\":\"Initialize\",\"params\":{"
-                                   "\"transferId\":\"" + c.id +
-                                   "\",\"packageId\":\"Corvan\\/Update\"}}\n");
+    EXPECT_EQ(LogText(c.file), std::string(kPrefix) +
+                                   "{\"event\":\"Initialize\",\"params\":{"
+                                   "\"transferId\":\"" +
+                                   c.id + "\",\"packageId\":\"Corvan\\/Update\"}}\n");
   }
 }
 
@@ -204,12 +203,15 @@ TEST_F(WorkLogManagerTest, LevelSelectsTheKindsWritten) {
     std::vector<std::string> lines;  // in any order; empty: no file at all
   };
   const std::vector<Case> kCases = {
-      {"default: all but ordinary completions", -9,
+      {"default: all but ordinary completions",
+       -9,
        {completeImportantFatal, completeImportantSuccess, retryPlain, transfer}},
-      {"everything (-1)", -1,
+      {"everything (-1)",
+       -1,
        {completeImportantFatal, completePlainSuccess, completeImportantSuccess, retryPlain,
         transfer}},
-      {"everything (31)", 31,
+      {"everything (31)",
+       31,
        {completeImportantFatal, completePlainSuccess, completeImportantSuccess, retryPlain,
         transfer}},
       {"nothing", 0, {}},
@@ -229,8 +231,7 @@ TEST_F(WorkLogManagerTest, LevelSelectsTheKindsWritten) {
       manager->OnWorkComplete(std::make_shared<ProbeWork>(), WorkStatus(WorkResult::Success));
       manager->OnWorkComplete(std::make_shared<ProbeWork>("1"), WorkStatus(WorkResult::Success));
       // Not a true value: an ordinary completion.
-      manager->OnWorkComplete(std::make_shared<ProbeWork>("yes"),
-                              WorkStatus(WorkResult::Success));
+      manager->OnWorkComplete(std::make_shared<ProbeWork>("yes"), WorkStatus(WorkResult::Success));
       WorkStatus retry(WorkResult::RetryableError);
       retry.retry = true;
       manager->OnSimpleWorkRetry(std::make_shared<ProbeWork>(), retry);

@@ -10,8 +10,8 @@ using namespace analytics_detail;
 ErrorAnalyticsRequest::ErrorAnalyticsRequest(std::string partnerId, std::string packageId,
                                              std::string versionId, std::string metric,
                                              std::string errorText)
-    : SimpleEventAnalyticsRequest(std::move(partnerId), std::move(packageId),
-                                  std::move(versionId), std::move(metric)),
+    : SimpleEventAnalyticsRequest(std::move(partnerId), std::move(packageId), std::move(versionId),
+                                  std::move(metric)),
       errorText_(std::move(errorText)) {}
 
 void ErrorAnalyticsRequest::SaveDimensions(boost::property_tree::ptree& dimensions) const {

@@ -2,12 +2,11 @@
 // half-written line behind.
 #include "kiv/analytics/json_form.h"
 
+#include <boost/property_tree/ptree.hpp>
 #include <locale>
 #include <ostream>
 #include <sstream>
 #include <vector>
-
-#include <boost/property_tree/ptree.hpp>
 
 namespace kiv {
 namespace {
@@ -35,14 +34,30 @@ void AppendEscaped(std::string& out, const std::string& text) {
   for (const char ch : text) {
     const auto byte = static_cast<unsigned char>(ch);
     switch (byte) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '/': out += "\\/"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '/':
+        out += "\\/";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (byte < 32 || byte >= 128) {
           out += "\\u00";

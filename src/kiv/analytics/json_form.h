@@ -3,11 +3,10 @@
 // output is compact and ends with a line feed, and escapes work byte by byte.
 #pragma once
 
+#include <boost/property_tree/ptree_fwd.hpp>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
-
-#include <boost/property_tree/ptree_fwd.hpp>
 
 namespace kiv {
 

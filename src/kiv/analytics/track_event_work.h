@@ -2,9 +2,8 @@
 // fills before posting it to the event manager that made it.
 #pragma once
 
-#include <cstdint>
-
 #include <boost/property_tree/ptree.hpp>
+#include <cstdint>
 
 #include "kiv/work/simple_work.h"
 

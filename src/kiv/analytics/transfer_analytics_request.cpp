@@ -8,8 +8,7 @@ namespace kiv {
 
 namespace analytics_detail {
 
-void PutSeconds(boost::property_tree::ptree& tree, const std::string& key,
-                uint64_t milliseconds) {
+void PutSeconds(boost::property_tree::ptree& tree, const std::string& key, uint64_t milliseconds) {
   PutText(tree, key, DoubleToText(static_cast<double>(milliseconds) / 1000.0));
 }
 
@@ -31,10 +30,14 @@ TransferAnalyticsRequest::TransferAnalyticsRequest(std::string partnerId, std::s
 
 const char* TransferAnalyticsRequest::StatusText(uint8_t state) {
   switch (state) {
-    case 6: return "suspended";
-    case 7: return "completed";
-    case 8: return "canceled";
-    default: return "active";
+    case 6:
+      return "suspended";
+    case 7:
+      return "completed";
+    case 8:
+      return "canceled";
+    default:
+      return "active";
   }
 }
 

@@ -2,10 +2,9 @@
 // that every analytics record writes its keys the same way and in the order it calls them.
 #pragma once
 
+#include <boost/property_tree/ptree.hpp>
 #include <cstdint>
 #include <string>
-
-#include <boost/property_tree/ptree.hpp>
 
 namespace kiv::analytics_detail {
 

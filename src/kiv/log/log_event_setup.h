@@ -1,9 +1,8 @@
 // What the two set-up works share: describing the reported work and posting its event.
 #pragma once
 
-#include <cstdint>
-
 #include <boost/property_tree/ptree_fwd.hpp>
+#include <cstdint>
 
 namespace kiv {
 

@@ -24,8 +24,8 @@ std::time_t SystemNow() {
 void WriteAll(file::SharedFile& file, const std::string& text) {
   if (text.empty()) return;
   // One write per piece; a short write is not repeated (the line is cut, the log goes on).
-  file.Write(text.data(), static_cast<uint32_t>(
-                              std::min<std::size_t>(text.size(), std::numeric_limits<uint32_t>::max())));
+  file.Write(text.data(), static_cast<uint32_t>(std::min<std::size_t>(
+                              text.size(), std::numeric_limits<uint32_t>::max())));
 }
 
 }  // namespace

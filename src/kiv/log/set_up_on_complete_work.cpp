@@ -28,8 +28,7 @@ int32_t SetUpOnCompleteWork::CompletionFlags(bool important, WorkResult result) 
 
 WorkStatus SetUpOnCompleteWork::ExecuteTask() {
   try {
-    log_detail::PostWorkEvent(*logManager_, *work_, status_, "OnWorkComplete",
-                              &CompletionFlagsOf);
+    log_detail::PostWorkEvent(*logManager_, *work_, status_, "OnWorkComplete", &CompletionFlagsOf);
     return WorkStatus(WorkResult::Success);
   } catch (...) {
     return WorkStatus(WorkResult::FatalError,
