@@ -294,6 +294,60 @@ TEST_F(CurlRequestTest, ResetIsRefusedWhileRunningAndReusesTheConnectionAfterwar
   EXPECT_EQ(server_.ConnectionCount(), 1u);
 }
 
+// A writer that holds the transfer inside its first call until the test lets it go, so the
+// test knows libcurl is still using the request's parameters.
+class GateWriter : public WriteCallback {
+ public:
+  RequestResult Write(const void*, uint64_t size) override {
+    entered_.set_value();
+    release_.get_future().wait();
+    return RequestResult(State::Success, size);
+  }
+  std::promise<void> entered_;
+  std::promise<void> release_;
+};
+
+TEST_F(CurlRequestTest, ResetWaitsForTheTransferToEndEvenAfterCancel) {
+  GateWriter gate;
+  auto entered = gate.entered_.get_future();
+  CurlRequest request(RequestParams(server_.Url("/data/file.bin"), &gate), "");
+  auto performed = std::async(std::launch::async, [&] { return request.Perform(); });
+  ASSERT_EQ(entered.wait_for(10s), std::future_status::ready);
+  request.Cancel();
+  EXPECT_EQ(request.GetResult().state, State::Cancelled);
+  // Cancelled, but libcurl still runs on the old parameters: they must not be replaced.
+  Sink other;
+  EXPECT_FALSE(request.Reset(RequestParams(server_.Url("/small.txt"), &other.writer), ""));
+  gate.release_.set_value();
+  const RequestResult result = performed.get();
+  EXPECT_EQ(result.state, State::Cancelled);
+  EXPECT_TRUE(request.Reset(RequestParams(server_.Url("/small.txt"), &other.writer), ""));
+  EXPECT_EQ(request.Perform().state, State::Success);
+  EXPECT_EQ(other.Text(), "hello");
+}
+
+// Cancel and Reset at arbitrary moments of a reused request: every run ends Cancelled or
+// Success, never in between, and the request is always reusable afterwards.
+TEST_F(CurlRequestTest, CancelAtAnyMomentLeavesAReusableRequest) {
+  Fault slow;
+  slow.bytesPerSecond = 400000;
+  server_.SetFault("/data/file.bin", slow);
+  CurlRequest request(Params("/data/file.bin"), "");
+  for (int i = 0; i < 20; ++i) {
+    SCOPED_TRACE(i);
+    Sink sink;
+    ASSERT_TRUE(request.Reset(RequestParams(server_.Url("/data/file.bin"), &sink.writer), ""));
+    auto performed = std::async(std::launch::async, [&] { return request.Perform(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(i * 7 % 60));
+    request.Cancel();
+    const RequestResult result = performed.get();
+    EXPECT_TRUE(result.state == State::Cancelled || result.state == State::Success)
+        << ToString(result.state) << " " << result.errorDetails;
+    EXPECT_EQ(result.bytesWritten, sink.Text().size());
+    EXPECT_EQ(sink.Text(), kBody.substr(0, sink.Text().size()));
+  }
+}
+
 TEST_F(CurlRequestTest, PostSendsBodyAndContentType) {
   struct Case {
     const char* name;
