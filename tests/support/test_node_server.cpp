@@ -312,6 +312,7 @@ Fault TestNodeServer::TakeFault(const std::string& path, size_t number) {
   std::lock_guard lock(mutex_);
   if (auto it = numberFaults_.find(number); it != numberFaults_.end()) return it->second;
   auto it = pathFaults_.find(path);
+  if (it == pathFaults_.end()) it = pathFaults_.find("*");
   if (it == pathFaults_.end()) return Fault{};
   Fault fault = it->second.fault;
   if (it->second.remaining > 0 && --it->second.remaining == 0) pathFaults_.erase(it);

@@ -80,7 +80,8 @@ class TestNodeServer {
   // "http://127.0.0.1:<port>" + path ('/' added in front when missing).
   std::string Url(std::string_view path) const;
 
-  // The next `times` requests for this path (all of them when times < 0) get the fault.
+  // The next `times` requests for this path (all of them when times < 0) get the fault; the
+  // path "*" stands for every path without a rule of its own.
   void SetFault(const std::string& path, const Fault& fault, int times = -1);
   // The request with this overall number (see RecordedRequest::number) gets the fault; it
   // wins over a path fault.

@@ -146,8 +146,14 @@ TEST_F(TestNodeServerTest, RecordsRequestsAndAppliesFaultsByPathAndNumber) {
            "POST /post HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
            "Content-Type: application/json\r\nUser-Agent: ua\r\n"
            "Content-Length: 7\r\n\r\n{\"a\":1}");
+  Fault down;
+  down.status = 500;
+  server.SetFault("*", down, 1);
+  EXPECT_EQ(StatusLineOf(Exchange(server.Port(), Get("/other"))),
+            "HTTP/1.1 500 Internal Server Error");
+  EXPECT_EQ(StatusLineOf(Exchange(server.Port(), Get("/other"))), "HTTP/1.1 404 Not Found");
   const auto requests = server.Requests();
-  ASSERT_EQ(requests.size(), 7u);
+  ASSERT_EQ(requests.size(), 9u);
   for (size_t i = 0; i < requests.size(); ++i) EXPECT_EQ(requests[i].number, i + 1);
   EXPECT_EQ(requests[4].range, "bytes=1-2");
   EXPECT_EQ(requests[4].Header("range"), "bytes=1-2");
@@ -156,7 +162,7 @@ TEST_F(TestNodeServerTest, RecordsRequestsAndAppliesFaultsByPathAndNumber) {
   EXPECT_EQ(requests[6].body, "{\"a\":1}");
   EXPECT_EQ(requests[6].contentType, "application/json");
   EXPECT_EQ(requests[6].userAgent, "ua");
-  EXPECT_EQ(server.ConnectionCount(), 7u);
+  EXPECT_EQ(server.ConnectionCount(), 9u);
 }
 
 TEST_F(TestNodeServerTest, ResetCutsTheBodyShort) {
