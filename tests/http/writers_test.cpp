@@ -125,6 +125,8 @@ TEST(BoundedDataWriterTest, RequestIntoATooSmallRegionFails) {
       {"exact fit", Mode::kNormal, 50000, State::Success},
       {"region smaller than the body", Mode::kNormal, 20000, State::DataMismatch},
       {"region that writes short", Mode::kShort, 50000, State::WriteFailed},
+      {"region out of memory", Mode::kBadAlloc, 50000, State::OutOfMemory},
+      {"region that fails otherwise", Mode::kOther, 50000, State::WriteFailed},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -135,6 +137,10 @@ TEST(BoundedDataWriterTest, RequestIntoATooSmallRegionFails) {
     EXPECT_EQ(ToString(result.state), std::string(ToString(c.expected))) << result.errorDetails;
     EXPECT_LE(result.bytesWritten, c.regionSize);
     EXPECT_EQ(region->Tell(), result.bytesWritten);
+    // The writer's own account of the failure reaches the result, not libcurl's code.
+    if (c.expected != State::Success) {
+      EXPECT_EQ(result.errorDetails.rfind("BoundedDataWriter: ", 0), 0u) << result.errorDetails;
+    }
     EXPECT_EQ(region->Bytes().substr(0, result.bytesWritten), body.substr(0, result.bytesWritten));
   }
 }
